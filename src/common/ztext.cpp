@@ -1,0 +1,81 @@
+#include "common/ztext.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+size_t ZLen(const ZChar* s) {
+  size_t n = 0;
+  while (s[n]) ++n;
+  return n;
+}
+
+size_t ZLenBounded(const ZChar* s, size_t max) {
+  size_t n = 0;
+  while (n < max && s[n]) ++n;
+  return n;
+}
+
+bool ZEqual(const ZChar* a, const ZChar* b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
+void ZCopy(ZChar* dst, size_t cap, const ZChar* src) {
+  if (cap == 0) return;
+  size_t n = ZLenBounded(src, cap - 1);
+  memmove(dst, src, n * sizeof(ZChar));
+  dst[n] = 0;
+}
+
+ZChar* ZAlloc(size_t units) {
+  ZChar* p = static_cast<ZChar*>(malloc(units * sizeof(ZChar)));
+  if (p && units) p[0] = 0;
+  return p;
+}
+
+ZChar* ZDup(const ZChar* s) {
+  size_t n = ZLen(s);
+  ZChar* p = ZAlloc(n + 1);
+  if (p) memcpy(p, s, (n + 1) * sizeof(ZChar));
+  return p;
+}
+
+void ZFree(ZChar* s) { free(s); }
+
+ZBuilder::ZBuilder(ZChar* buf, size_t cap) : buf_(buf), cap_(cap) {
+  if (cap_) buf_[0] = 0;
+}
+
+void ZBuilder::Put(ZChar c) {
+  if (len_ + 1 < cap_) {
+    buf_[len_++] = c;
+    buf_[len_] = 0;
+  } else {
+    truncated_ = true;
+  }
+}
+
+ZBuilder& ZBuilder::Add(const ZChar* s) {
+  while (*s) Put(*s++);
+  return *this;
+}
+
+ZBuilder& ZBuilder::AddAscii(const char* s) {
+  while (*s) Put(static_cast<ZChar>(static_cast<unsigned char>(*s++)));
+  return *this;
+}
+
+ZBuilder& ZBuilder::AddInt(int64_t v) {
+  char digits[24];
+  uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (v < 0) Put('-');
+  while (n) Put(static_cast<ZChar>(digits[--n]));
+  return *this;
+}
+
+void ZFormatInt(ZChar* dst, size_t cap, int64_t v) { ZBuilder(dst, cap).AddInt(v); }

@@ -1,0 +1,60 @@
+// Win32 side of the process seam: each call passed straight through.
+#include <windows.h>
+#include <psapi.h>
+
+#include "monitor/process_api.h"
+
+namespace {
+
+class Win32ProcessApi : public ProcessApi {
+ public:
+  ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
+    return ::OpenProcess(access, FALSE, pid);
+  }
+  bool GetExitCodeProcess(ProcessHandle h, uint32_t* code) override {
+    DWORD c = 0;
+    if (!::GetExitCodeProcess(h, &c)) return false;
+    *code = c;
+    return true;
+  }
+  uint32_t VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) override {
+    MEMORY_BASIC_INFORMATION mbi;
+    SIZE_T n = ::VirtualQueryEx(h, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)),
+                                &mbi, sizeof mbi);
+    if (n != sizeof mbi) return static_cast<uint32_t>(n);
+    info->base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
+    info->size = mbi.RegionSize;
+    info->state = mbi.State;
+    return kRegionInfoBytes;
+  }
+  void GetSystemInfo(SystemInfoRecord* info) override {
+    SYSTEM_INFO si;
+    ZeroMemory(&si, sizeof si);
+    ::GetSystemInfo(&si);
+    info->pageSize = si.dwPageSize;
+    info->minimumAddress = reinterpret_cast<uintptr_t>(si.lpMinimumApplicationAddress);
+    info->maximumAddress = reinterpret_cast<uintptr_t>(si.lpMaximumApplicationAddress);
+  }
+  void CloseHandle(ProcessHandle h) override { ::CloseHandle(h); }
+  bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) override {
+    DWORD n = 0;
+    if (!::EnumProcesses(reinterpret_cast<DWORD*>(pids), bytes, &n)) return false;
+    *bytesReturned = n;
+    return true;
+  }
+  bool EnumProcessModules(ProcessHandle h) override {
+    HMODULE module;
+    DWORD needed;
+    return ::EnumProcessModules(h, &module, sizeof module, &needed) != FALSE;
+  }
+  uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override {
+    return ::GetProcessImageFileNameW(h, path, units);
+  }
+};
+
+}  // namespace
+
+ProcessApi* PlatformProcessApi() {
+  static Win32ProcessApi api;
+  return &api;
+}

@@ -1,0 +1,175 @@
+#include "support/fakes.h"
+
+#include <algorithm>
+
+#include "res/resource.h"
+
+ZString Z(const char* ascii) {
+  ZString s;
+  while (*ascii) s.push_back(static_cast<ZChar>(static_cast<unsigned char>(*ascii++)));
+  return s;
+}
+
+std::string Narrow(const ZString& s) {
+  std::string out;
+  for (ZChar c : s) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+std::string Narrow(const ZChar* s) { return Narrow(ZString(s ? s : ZT(""))); }
+
+FakeProcessApi::FakeProcessApi() : previous_(SetProcessApi(this)) {}
+
+FakeProcessApi::~FakeProcessApi() {
+  for (Handle* h : open_) delete h;
+  SetProcessApi(previous_);
+}
+
+FakeProcess& FakeProcessApi::Add(uint32_t pid, const ZString& path) {
+  FakeProcess p;
+  p.pid = pid;
+  p.path = path;
+  processes.push_back(p);
+  pidList.push_back(pid);
+  return processes.back();
+}
+
+FakeProcess* FakeProcessApi::Find(uint32_t pid) {
+  for (FakeProcess& p : processes)
+    if (p.pid == pid) return &p;
+  return nullptr;
+}
+
+FakeProcessApi::Handle* FakeProcessApi::Get(ProcessHandle h) {
+  Handle* handle = static_cast<Handle*>(h);
+  return open_.count(handle) ? handle : nullptr;
+}
+
+ProcessHandle FakeProcessApi::OpenProcess(uint32_t access, uint32_t pid) {
+  ++openCalls;
+  FakeProcess* p = Find(pid);
+  if (!p || pid == 0) return nullptr;
+  bool ok = (access & kProcessVmRead) ? p->openable : p->queryOpenable;
+  if (!ok) return nullptr;
+  Handle* h = new Handle{pid, 0};
+  open_.insert(h);
+  return h;
+}
+
+bool FakeProcessApi::GetExitCodeProcess(ProcessHandle h, uint32_t* code) {
+  Handle* handle = Get(h);
+  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  if (!p || !p->exitCodeReadable) return false;
+  *code = p->exitCode;
+  return true;
+}
+
+uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) {
+  ++regionQueries;
+  Handle* handle = Get(h);
+  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  if (!p) return 0;
+  if (handle->queries++ == p->failQueryAt) return 0;
+  for (const RegionInfo& r : p->regions) {
+    if (address >= r.base && address < r.base + r.size) {
+      *info = r;
+      return kRegionInfoBytes;
+    }
+  }
+  return 0;
+}
+
+void FakeProcessApi::GetSystemInfo(SystemInfoRecord* info) {
+  ++systemInfoCalls;
+  *info = systemInfo;
+}
+
+void FakeProcessApi::CloseHandle(ProcessHandle h) {
+  ++closeCalls;
+  Handle* handle = Get(h);
+  if (!handle) return;
+  open_.erase(handle);
+  delete handle;
+}
+
+bool FakeProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) {
+  ++enumCalls;
+  enumBufferBytes.push_back(bytes);
+  if (enumFails) return false;
+  size_t n = std::min<size_t>(pidList.size(), bytes / 4);
+  std::copy(pidList.begin(), pidList.begin() + n, pids);
+  *bytesReturned = static_cast<uint32_t>(n * 4);
+  return true;
+}
+
+bool FakeProcessApi::EnumProcessModules(ProcessHandle h) {
+  Handle* handle = Get(h);
+  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  return p && p->modulesReadable;
+}
+
+uint32_t FakeProcessApi::GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) {
+  Handle* handle = Get(h);
+  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  if (!p || units == 0) return 0;
+  size_t n = std::min<size_t>(p->path.size(), units - 1);
+  std::copy(p->path.begin(), p->path.begin() + n, path);
+  path[n] = 0;
+  return static_cast<uint32_t>(n);
+}
+
+FakeSystemApi::FakeSystemApi() : previous_(SetSystemApi(this)) {}
+FakeSystemApi::~FakeSystemApi() { SetSystemApi(previous_); }
+
+void FakeSystemApi::GetVersion(uint32_t* ma, uint32_t* mi, ZChar* sp) {
+  ++versionCalls;
+  *ma = major;
+  *mi = minor;
+  size_t n = std::min<size_t>(servicePack.size(), kServicePackUnits - 1);
+  std::copy(servicePack.begin(), servicePack.begin() + n, sp);
+  sp[n] = 0;
+}
+
+uint64_t FakeSystemApi::TotalVirtual() {
+  ++memoryCalls;
+  return totalVirtual;
+}
+
+FakeStringTable::FakeStringTable() : previous_(SetStringTable(this)) {
+  const struct {
+    uint32_t id;
+    const char* text;
+  } table[] = {
+      {IDS_SHORT_NAME, "ZOR"},
+      {IDS_CAPTION, "ZOR 1.2"},
+      {IDS_START_ERROR, "ERROR!! Unable to start Zorvane."},
+      {IDS_OS_FIRST + 0, "WINDOWS 2000"},
+      {IDS_OS_FIRST + 1, "WINDOWS XP"},
+      {IDS_OS_FIRST + 2, "WINDOWS XP"},
+      {IDS_OS_FIRST + 3, "WINDOWS VISTA"},
+      {IDS_OS_FIRST + 4, "WINDOWS 7"},
+      {IDS_3GB_NOTE, "3GB SWITCH ENABLED"},
+  };
+  for (const auto& e : table) strings[e.id] = Z(e.text);
+}
+
+FakeStringTable::~FakeStringTable() { SetStringTable(previous_); }
+
+int FakeStringTable::Load(uint32_t id, ZChar* buf, int units) {
+  if (units <= 0) return 0;
+  buf[0] = 0;
+  auto it = strings.find(id);
+  if (it == strings.end()) return 0;
+  size_t n = std::min<size_t>(it->second.size(), static_cast<size_t>(units - 1));
+  std::copy(it->second.begin(), it->second.begin() + n, buf);
+  buf[n] = 0;
+  return static_cast<int>(n);
+}
+
+RecordingDisplay::RecordingDisplay() : previous_(SetDisplayPort(this)) {}
+RecordingDisplay::~RecordingDisplay() { SetDisplayPort(previous_); }
+
+void RecordingDisplay::SetControlText(int id, const ZChar* text) {
+  texts[id] = text;
+  textOrder.push_back(id);
+}

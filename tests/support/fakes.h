@@ -1,0 +1,108 @@
+// Substitutes for the platform seams: they serve what a test sets up and
+// count the calls made on them.
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/string_table.h"
+#include "monitor/display_port.h"
+#include "monitor/process_api.h"
+#include "sysinfo/system_api.h"
+
+typedef std::basic_string<ZChar> ZString;
+
+struct FakeProcess {
+  uint32_t pid = 0;
+  ZString path;                // image path as the platform spells it
+  uint32_t exitCode = kStillActive;
+  bool exitCodeReadable = true;
+  bool openable = true;        // with query and VM-read access (lookup and listing)
+  bool queryOpenable = true;   // with query access alone (measurement)
+  bool modulesReadable = true;
+  std::vector<RegionInfo> regions;
+  int failQueryAt = -1;        // this region query (0-based, per handle) fails
+};
+
+class FakeProcessApi : public ProcessApi {
+ public:
+  FakeProcessApi();
+  ~FakeProcessApi() override;
+
+  FakeProcess& Add(uint32_t pid, const ZString& path);
+  FakeProcess* Find(uint32_t pid);
+
+  std::vector<uint32_t> pidList;  // the system's process list, in order
+  std::vector<FakeProcess> processes;
+  SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF};
+  bool enumFails = false;
+
+  int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
+  std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
+  size_t OpenHandles() const { return open_.size(); }
+
+  ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override;
+  bool GetExitCodeProcess(ProcessHandle h, uint32_t* code) override;
+  uint32_t VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) override;
+  void GetSystemInfo(SystemInfoRecord* info) override;
+  void CloseHandle(ProcessHandle h) override;
+  bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) override;
+  bool EnumProcessModules(ProcessHandle h) override;
+  uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override;
+
+ private:
+  struct Handle {
+    uint32_t pid;
+    int queries;
+  };
+  Handle* Get(ProcessHandle h);
+  std::set<Handle*> open_;
+  ProcessApi* previous_;
+};
+
+class FakeSystemApi : public SystemApi {
+ public:
+  FakeSystemApi();
+  ~FakeSystemApi() override;
+  uint32_t major = 6, minor = 1;
+  ZString servicePack;
+  uint64_t totalVirtual = 2047ull << 20;
+  int versionCalls = 0, memoryCalls = 0;
+  void GetVersion(uint32_t* ma, uint32_t* mi, ZChar* sp) override;
+  uint64_t TotalVirtual() override;
+
+ private:
+  SystemApi* previous_;
+};
+
+// The program's string table as the resource script holds it (the texts the
+// logic loads), editable per test.
+class FakeStringTable : public StringTable {
+ public:
+  FakeStringTable();
+  ~FakeStringTable() override;
+  std::map<uint32_t, ZString> strings;
+  int Load(uint32_t id, ZChar* buf, int units) override;
+
+ private:
+  StringTable* previous_;
+};
+
+class RecordingDisplay : public DisplayPort {
+ public:
+  RecordingDisplay();
+  ~RecordingDisplay() override;
+  std::map<int, ZString> texts;
+  std::vector<int> textOrder;
+  int levelUpdates = 0;
+  void SetControlText(int id, const ZChar* text) override;
+  void UpdateLevel() override { ++levelUpdates; }
+
+ private:
+  DisplayPort* previous_;
+};
+
+ZString Z(const char* ascii);
+std::string Narrow(const ZString& s);
+std::string Narrow(const ZChar* s);

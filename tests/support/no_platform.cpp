@@ -1,0 +1,19 @@
+// Off Windows there is no platform behind the seams: every test installs the
+// substitute it needs, and a seam left empty fails loudly.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "common/string_table.h"
+#include "monitor/process_api.h"
+#include "sysinfo/system_api.h"
+
+namespace {
+[[noreturn]] void Missing(const char* seam) {
+  fprintf(stderr, "no substitute installed for the %s seam\n", seam);
+  abort();
+}
+}  // namespace
+
+ProcessApi* PlatformProcessApi() { Missing("process"); }
+StringTable* PlatformStringTable() { Missing("string table"); }
+SystemApi* PlatformSystemApi() { Missing("system"); }

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "monitor/vsize.h"
+#include "support/fakes.h"
+
+namespace {
+
+class VsizeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSystemInfoCache(); }
+  // A process whose regions tile the application range of a 2 GB system.
+  FakeProcess& Target(std::vector<RegionInfo> regions) {
+    FakeProcess& p = api.Add(100, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
+    p.regions = regions;
+    return p;
+  }
+  FakeProcessApi api;
+};
+
+TEST_F(VsizeTest, SumsCommittedAndReservedButNotFreeRegions) {
+  Target({{0x10000, 0x10000, kMemCommit},
+          {0x20000, 0x30000, kMemReserve},
+          {0x50000, 0x7FF00000, kMemFree},
+          {0x7FF50000, 0x90000, kMemCommit},
+          {0x7FFE0000, 0x20000, kMemFree}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), (0x10000u + 0x30000u + 0x90000u) >> 10);
+  EXPECT_EQ(api.regionQueries, 5);  // one query per region
+  EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+TEST_F(VsizeTest, UnknownStateCountsOnlyInTheLastRegion) {
+  Target({{0x10000, 0x10000, 0x40000}, {0x20000, 0x7FFE0000, 0x40000}});
+  // The first (unknown) region adds nothing; the last is counted page by page.
+  EXPECT_EQ(QueryProcessVirtualSize(100), ((0x7FFEFFFFu - 0x20000u) / 4096u * 4096u) >> 10);
+}
+
+TEST_F(VsizeTest, LastRegionIsCountedInWholePagesBelowTheLastUsableByte) {
+  // The worked example: reserved, base 0x7FFE1000, 15 pages; 14 are counted.
+  Target({{0x10000, 0x7FFD1000, kMemFree}, {0x7FFE1000, 0xF000, kMemReserve}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), 14u * 4096u >> 10);
+}
+
+TEST_F(VsizeTest, FreeLastRegionAddsNothingAndARegionEndingAt4GiBDoesNotWrap) {
+  api.systemInfo = {4096, 0x10000, 0xFFFEFFFF};
+  Target({{0x10000, 0x10000, kMemCommit}, {0x20000, 0xFFFE0000, kMemFree}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0x10000u >> 10);
+  EXPECT_EQ(api.regionQueries, 2);
+
+  // Committed up to exactly 4 GiB: counted page by page, then the walk ends.
+  api.processes[0].regions = {{0x10000, 0x10000, kMemCommit}, {0x20000, 0xFFFE0000, kMemCommit}};
+  api.regionQueries = 0;
+  EXPECT_EQ(QueryProcessVirtualSize(100), (0x10000u + (0xFFFEFFFFu - 0x20000u) / 4096u * 4096u) >> 10);
+  EXPECT_EQ(api.regionQueries, 2);
+}
+
+TEST_F(VsizeTest, RegionStartingInTheLastPageAddsNothing) {
+  Target({{0x10000, 0x7FFDF000, kMemReserve}, {0x7FFEF000, 0x1000, kMemCommit}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0x7FFDF000u >> 10);
+}
+
+TEST_F(VsizeTest, FailureInMidWalkReturnsTheSumSoFar) {
+  FakeProcess& p = Target({{0x10000, 0x100000, kMemCommit},
+                           {0x110000, 0x200000, kMemReserve},
+                           {0x310000, 0x7FCE0000, kMemCommit}});
+  p.failQueryAt = 2;
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0x300000u >> 10);
+  p.failQueryAt = 0;
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+TEST_F(VsizeTest, OnlyStillActiveCountsAsRunning) {
+  FakeProcess& p = Target({{0x10000, 0x7FFE0000, kMemCommit}});
+  for (uint32_t code : {0u, 1u, 258u, 260u}) {
+    p.exitCode = code;
+    EXPECT_EQ(QueryProcessVirtualSize(100), 0u) << code;
+  }
+  p.exitCode = kStillActive;
+  p.exitCodeReadable = false;
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  EXPECT_EQ(api.regionQueries, 0);  // no walk without a running process
+  EXPECT_EQ(api.OpenHandles(), 0u);
+  EXPECT_EQ(api.openCalls, api.closeCalls);
+}
+
+TEST_F(VsizeTest, UnopenableProcessAndPidZeroYieldZeroWithNothingToClose) {
+  Target({{0x10000, 0x7FFE0000, kMemCommit}}).queryOpenable = false;
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  EXPECT_EQ(QueryProcessVirtualSize(0), 0u);
+  EXPECT_EQ(api.closeCalls, 0);
+}
+
+TEST_F(VsizeTest, SizesTruncateToWholeKilobytes) {
+  Target({{0x10000, 1023, kMemCommit}, {0x10000 + 1023, 0x7FFE0000, kMemFree}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  api.processes[0].regions = {{0x10000, 1048575u * 1024u, kMemCommit},
+                              {0x10000 + 1048575u * 1024u, 0x7FFE0000, kMemFree}};
+  EXPECT_EQ(QueryProcessVirtualSize(100), 1048575u);
+  EXPECT_EQ(QueryProcessVirtualSize(100) >> 10, 1023u);
+}
+
+TEST_F(VsizeTest, SystemInfoIsReadOncePerRun) {
+  Target({{0x10000, 0x10000, kMemCommit}, {0x20000, 0x7FFE0000, kMemFree}});
+  for (int i = 0; i < 5; ++i) QueryProcessVirtualSize(100);
+  EXPECT_EQ(CachedSystemInfo().maximumAddress, 0x7FFEFFFFu);
+  EXPECT_EQ(api.systemInfoCalls, 1);
+}
+
+TEST_F(VsizeTest, RegionThatDoesNotAdvanceEndsTheWalk) {
+  Target({{0x10000, 0, kMemCommit}});
+  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  EXPECT_EQ(api.regionQueries, 1);
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the given prefix, creating the prefix
+# once (serialised, so parallel tests do not race to create it).
+# Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
+set -euo pipefail
+prefix=$1
+shift
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+"$(dirname "$0")/wine-prefix.sh" "$prefix"
+exec wine "$@"
