@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake make git ca-certificates
+  build-essential cmake make git ca-certificates python3
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686

@@ -5,6 +5,7 @@
 
 #include "common/string_table.h"
 #include "monitor/process_api.h"
+#include "settings/registry_api.h"
 #include "sysinfo/system_api.h"
 
 namespace {
@@ -17,3 +18,4 @@ namespace {
 ProcessApi* PlatformProcessApi() { Missing("process"); }
 StringTable* PlatformStringTable() { Missing("string table"); }
 SystemApi* PlatformSystemApi() { Missing("system"); }
+RegistryApi* PlatformRegistryApi() { Missing("registry"); }
