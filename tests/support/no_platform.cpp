@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "common/string_table.h"
+#include "dialogs/help_text.h"
 #include "monitor/process_api.h"
 #include "settings/registry_api.h"
 #include "sysinfo/system_api.h"
@@ -19,3 +20,4 @@ ProcessApi* PlatformProcessApi() { Missing("process"); }
 StringTable* PlatformStringTable() { Missing("string table"); }
 SystemApi* PlatformSystemApi() { Missing("system"); }
 RegistryApi* PlatformRegistryApi() { Missing("registry"); }
+HelpResourceApi* PlatformHelpResourceApi() { Missing("help resource"); }
