@@ -5,9 +5,11 @@
 
 #include "common/string_table.h"
 #include "dialogs/help_text.h"
+#include "meter/gdi_api.h"
 #include "monitor/process_api.h"
 #include "settings/registry_api.h"
 #include "sysinfo/system_api.h"
+#include "tray/notify_api.h"
 
 namespace {
 [[noreturn]] void Missing(const char* seam) {
@@ -21,3 +23,5 @@ StringTable* PlatformStringTable() { Missing("string table"); }
 SystemApi* PlatformSystemApi() { Missing("system"); }
 RegistryApi* PlatformRegistryApi() { Missing("registry"); }
 HelpResourceApi* PlatformHelpResourceApi() { Missing("help resource"); }
+GdiApi* PlatformGdiApi() { Missing("drawing"); }
+NotifyApi* PlatformNotifyApi() { Missing("notify"); }
