@@ -74,9 +74,13 @@ void Place(HWND window, const AboutRect& r) {
   SetWindowPlacement(window, &placement);
 }
 
-WNDPROC Subclass(HWND window, WNDPROC proc) {
-  if (!window) return nullptr;
-  return reinterpret_cast<WNDPROC>(
+// Chains the control to proc, remembering the procedure it replaces. A control
+// already chained keeps its remembered one: chaining to proc itself would
+// recurse without end.
+void Subclass(HWND window, WNDPROC proc, WNDPROC* previous) {
+  if (!window) return;
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == proc) return;
+  *previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 
@@ -107,14 +111,14 @@ void LayoutAboutDialog(HWND dialog) {
 
   HWND upper = GetDlgItem(dialog, IDC_ABOUT_RAMP_TOP);
   Place(upper, l.upperRamp);
-  g_upperRampPrevious = Subclass(upper, UpperRampProc);
+  Subclass(upper, UpperRampProc, &g_upperRampPrevious);
   Place(banner, l.banner);
   HWND lower = GetDlgItem(dialog, IDC_ABOUT_RAMP_BOTTOM);
   Place(lower, l.lowerRamp);
-  g_lowerRampPrevious = Subclass(lower, LowerRampProc);
+  Subclass(lower, LowerRampProc, &g_lowerRampPrevious);
   HWND box = GetDlgItem(dialog, IDC_ABOUT_BOX);
   Place(box, l.box);
-  g_boxPrevious = Subclass(box, EtchedBoxProc);
+  Subclass(box, EtchedBoxProc, &g_boxPrevious);
   HWND text = GetDlgItem(dialog, IDC_ABOUT_TEXT);
   Place(text, l.text);
   ZChar about[kAboutTextUnits];
