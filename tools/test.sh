@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up the machine and runs every test: the logic natively, again with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build
+# (unit, binding and end-to-end tests) under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/install-deps.sh
+
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j2 >/dev/null
+}
+
+echo "== native"
+configure_and_build build/host -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir build/host --output-on-failure -j2
+
+echo "== native with sanitizers"
+configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DZOR_SANITIZE=ON
+ctest --test-dir build/asan --output-on-failure -j2
+
+echo "== Windows under Wine"
+configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release
+export WINEPREFIX="$root/build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+tools/wine-prefix.sh "$WINEPREFIX"
+# One wine server for the whole run, stopped afterwards.
+tools/with-display.sh bash -c 'wineserver -p 60; trap "wineserver -k 2>/dev/null || true" EXIT;
+  ctest --test-dir build/win --output-on-failure'
