@@ -3,6 +3,8 @@
 #include <math.h>
 #include <stdint.h>
 
+#include "meter/exact_double.h"
+
 int32_t g_labelTextHeight = 0;
 
 namespace {
@@ -16,10 +18,10 @@ int32_t Saturate(int64_t v) {
 uint32_t Channel(uint32_t color, int shift) { return (color >> shift) & 0xFF; }
 
 int64_t RampChannel(uint32_t start, uint32_t end, int64_t rowCount, int64_t i) {
-  double step = static_cast<double>(static_cast<int32_t>(start) - static_cast<int32_t>(end)) /
-                static_cast<double>(rowCount);
-  int64_t value =
-      static_cast<int64_t>(start) - static_cast<int64_t>(trunc(static_cast<double>(i) * step));
+  double step = ExactDiv(static_cast<int32_t>(start) - static_cast<int32_t>(end),
+                         static_cast<double>(rowCount));
+  double subtracted = trunc(ExactMul(static_cast<double>(i), step));
+  int64_t value = static_cast<int64_t>(start) - static_cast<int64_t>(subtracted);
   if (value >= 255) return 255;
   if (value < 0) return 0;  // only for rows past the ramp's end
   return value;

@@ -3,6 +3,7 @@
 #include <math.h>
 
 #include "meter/draw.h"
+#include "meter/exact_double.h"
 
 MeterGauge* GaugeTable[kGaugeTableSize];
 MeterGauge g_mainGauge;
@@ -48,16 +49,15 @@ void Paint(MeterGauge* g) {
 }  // namespace
 
 int64_t GaugeSplitRow(double threshold, int64_t height) {
-  double row = trunc((1.0 - threshold) * static_cast<double>(height));
+  double row = trunc(ExactMul(ExactSub(1.0, threshold), static_cast<double>(height)));
   if (!(row >= 0.0)) return 0;  // negative, or a threshold that is not a number
   return row >= static_cast<double>(height) ? height : static_cast<int64_t>(row);
 }
 
 int64_t GaugeFillHeight(int64_t height, uint64_t range, uint64_t value, uint64_t minimum) {
   if (value == 0 || range == 0 || value <= minimum) return 0;
-  double rows = static_cast<double>(height) / static_cast<double>(range) *
-                static_cast<double>(value - minimum);
-  rows = trunc(rows);
+  double rows = trunc(ExactMul(ExactDiv(static_cast<double>(height), static_cast<double>(range)),
+                               static_cast<double>(value - minimum)));
   if (rows <= 0.0) return 0;
   // Far beyond any height; keeps the conversion defined.
   if (rows >= 4611686018427387904.0) return INT64_C(4611686018427387904);

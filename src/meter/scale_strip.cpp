@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "meter/draw.h"
+#include "meter/exact_double.h"
 #include "monitor/monitor_state.h"
 #include "settings/view_settings.h"
 #include "sysinfo/system_api.h"
@@ -19,7 +20,7 @@ int32_t Saturate(int64_t v) {
   return static_cast<int32_t>(v);
 }
 
-double GbPerMark(uint64_t limitMb) { return static_cast<double>(limitMb) / (1024.0 * 5.0); }
+double GbPerMark(uint64_t limitMb) { return ExactDiv(static_cast<double>(limitMb), 1024.0 * 5.0); }
 
 void FormatMark(double value, ZChar* out, size_t cap) {
   char digits[kScaleLabelUnits];
@@ -35,7 +36,7 @@ int32_t ScaleMarkSpacing(int32_t height) {
 }
 
 void FormatScaleLabel(uint64_t limitMb, int n, ZChar* out, size_t cap) {
-  FormatMark(static_cast<double>(n) * GbPerMark(limitMb), out, cap);
+  FormatMark(ExactMul(n, GbPerMark(limitMb)), out, cap);
 }
 
 void DrawScaleTicks(WindowHandle strip) {
@@ -53,7 +54,7 @@ void DrawScaleTicks(WindowHandle strip) {
     int32_t y = Saturate(kScaleTopY + static_cast<int64_t>(k) * spacing);
     DrawEtchedLine(dc, kScaleMarkLeft, y, right, y);
     ZChar label[kScaleLabelUnits];
-    FormatMark(static_cast<double>(kScaleMarks - 1 - k) * perMark, label, kScaleLabelUnits);
+    FormatMark(ExactMul(kScaleMarks - 1 - k, perMark), label, kScaleLabelUnits);
     DrawLabelText(dc, strip, 0, y, label);
   }
   gdi.ReleaseDC(strip, dc);

@@ -1,8 +1,9 @@
 // The tray's Win32 face: the real notify record, the icon table's loading
 // and the icon operations for Win32 window handles.
 #pragma once
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h first.
+#include <shellapi.h>
 
 #include "meter/meter_win32.h"
 #include "tray/tray_icon.h"

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "meter/draw.h"
+#include "meter/exact_double.h"
 #include "support/fake_gdi.h"
 
 namespace {
@@ -37,6 +38,21 @@ TEST(RampArithmetic, FallingAndRisingChannelsTruncateTowardZero) {
   EXPECT_EQ(Ramp(0x0A, 0x00, 3), (std::vector<uint32_t>{10, 7, 4}));
   // Rising by a fraction: 0 -> 10 over 3 rows, step -3.33: 0, 3, 6.
   EXPECT_EQ(Ramp(0x00, 0x0A, 3), (std::vector<uint32_t>{0, 3, 6}));
+}
+
+// On 32-bit x86 the x87 unit would otherwise keep 80-bit intermediates:
+// these are results that a second rounding, or none, gets wrong.
+TEST(RampArithmetic, DoubleArithmeticIsRoundedOnceToDouble) {
+  // Volatile operands: computed at run time, not folded by the compiler.
+  volatile double a = 191, b = 3883, c = 0x1.72e8ba2e8ba2fp+4, d = 42583;
+  volatile double e = 0x1.39d89d89d89d9p+4, f = 4503;
+  EXPECT_EQ(ExactDiv(a, b), 0x1.92f454a6ee43fp-5);
+  EXPECT_EQ(ExactMul(c, d), 0x1.e201eba2e8ba3p+19);
+  EXPECT_EQ(ExactMul(e, f), 0x1.590813b13b13bp+16);
+  // Green step -255 / 63 = -4.0476190476190474; 21 steps are -85.0 in double
+  // (an unrounded product is -84.99999... and truncates to 84).
+  EXPECT_EQ(Green(RampRowColor(kRed, kYellow, 63, 21)), 85u);
+  EXPECT_EQ(Green(RampRowColor(kRed, kYellow, 63, 42)), 170u);
 }
 
 TEST(RampArithmetic, EqualColoursIgnoredTopByteAndRowCount) {
