@@ -183,17 +183,4 @@ TEST_F(LevelTest, TrayWithNoTargetOrNoLimitShowsLevelZero) {
   EXPECT_EQ(g_monitor.trayLevelIndex, 0);
 }
 
-TEST_F(LevelTest, LongTrayTipIsShortenedToFitTheIcon) {
-  g_viewSettings.trayMode = true;
-  std::string name(63, 'x');
-  ZCopy(g_monitor.targetName, kTextUnits, Z(name.c_str()).c_str());
-  g_monitor.sizeKb = 2096128;
-  UpdateLevel();
-  ASSERT_EQ(notify.calls.size(), 1u);
-  std::string tip = Narrow(notify.calls[0].record.szTip);
-  EXPECT_EQ(tip.size(), 63u);
-  EXPECT_EQ(tip.substr(tip.size() - 26), "...\r\nVirtual size: 2047 MB");
-  EXPECT_EQ(g_monitor.trayLevelIndex, 14);
-}
-
 }  // namespace
