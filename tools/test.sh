@@ -27,6 +27,11 @@ configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cma
   -DCMAKE_BUILD_TYPE=Release
 export WINEPREFIX="$root/build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine-prefix.sh "$WINEPREFIX"
-# One wine server for the whole run, stopped afterwards.
-tools/with-display.sh bash -c 'wineserver -p 60; trap "wineserver -k 2>/dev/null || true" EXIT;
+# One wine server and its services for the whole run, started apart from the
+# tests' output (ctest would otherwise wait for them to close it), and stopped
+# afterwards.
+tools/with-display.sh bash -c '
+  trap "wineserver -k 2>/dev/null || true" EXIT
+  wineserver -p 60 </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   ctest --test-dir build/win --output-on-failure'

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "app/placement.h"
 #include "common/string_table.h"
 #include "dialogs/help_text.h"
 #include "meter/gdi_api.h"
@@ -25,3 +26,4 @@ RegistryApi* PlatformRegistryApi() { Missing("registry"); }
 HelpResourceApi* PlatformHelpResourceApi() { Missing("help resource"); }
 GdiApi* PlatformGdiApi() { Missing("drawing"); }
 NotifyApi* PlatformNotifyApi() { Missing("notify"); }
+LayoutApi* PlatformLayoutApi() { Missing("layout"); }

@@ -1,0 +1,14 @@
+// Start-up's process-wide values and helpers shared with the main dialog.
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE g_instance;
+extern wchar_t g_shortName[32];
+
+// Shows the system's text for the thread's last error.
+void ReportLastError();
+
+// Sets the status line (control 1031) to a string of the table.
+void SetStatusLine(HWND dialog, UINT stringId);
+
+INT_PTR CALLBACK MainDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
