@@ -4,6 +4,7 @@
 
 #include "app/app_win32.h"
 #include "app/placement.h"
+#include "app/startup.h"
 #include "dialogs/help_text.h"
 #include "meter/meter_win32.h"
 #include "monitor/monitor_state.h"
@@ -20,7 +21,6 @@ namespace {
 
 wchar_t g_caption[32];
 wchar_t g_startError[64];
-wchar_t g_commandLine[kTextUnits];
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
@@ -34,29 +34,6 @@ int StartupFailure() {
   MessageBoxW(nullptr, g_startError, g_caption, MB_ICONERROR);
   ReportLastError();
   return 0;
-}
-
-// The stored name, then the command line (which wins), longer than 2 characters.
-void ChooseInitialTarget(const wchar_t* commandLine) {
-  MonitorState& m = g_monitor;
-  bool given = false;
-  if (ZLen(g_viewSettings.previousProcessName) > 2) {
-    ZCopy(m.targetName, kTextUnits, g_viewSettings.previousProcessName);
-    given = true;
-  }
-  // A longer command line is cut to 63 characters, as a typed name is.
-  ZCopy(g_commandLine, kTextUnits, commandLine ? commandLine : L"");
-  if (ZLen(g_commandLine) > 2) {
-    ZCopy(m.targetName, kTextUnits, g_commandLine);
-    given = true;
-  }
-  m.targetPid = 0;
-  m.connected = false;
-  if (given) {
-    m.waiting = true;
-    m.targetPid = FindProcessByImageName(m.targetName);
-    m.connected = m.targetPid != 0;
-  }
 }
 
 }  // namespace
