@@ -11,4 +11,13 @@ void ReportLastError();
 // Sets the status line (control 1031) to a string of the table.
 void SetStatusLine(HWND dialog, UINT stringId);
 
+// Start-up up to the message loop, with the module whose resources it uses.
+// False when the program is to end (refused system, failed start-up: the
+// message has been shown).
+bool StartUp(HINSTANCE instance, const wchar_t* commandLine);
+// Until the quit message; its wParam is the exit code.
+int RunMessageLoop();
+// Releases what start-up and the run kept.
+void ShutDown();
+
 INT_PTR CALLBACK MainDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

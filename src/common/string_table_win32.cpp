@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/module_win32.h"
 #include "common/string_table.h"
 
 namespace {
@@ -8,7 +9,7 @@ class Win32StringTable : public StringTable {
   int Load(uint32_t id, ZChar* buf, int units) override {
     if (units <= 0) return 0;
     buf[0] = 0;
-    return LoadStringW(GetModuleHandleW(nullptr), id, buf, units);
+    return LoadStringW(ResourceModule(), id, buf, units);
   }
 };
 }  // namespace

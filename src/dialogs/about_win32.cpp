@@ -2,6 +2,7 @@
 // painted as colour ramps and one framed by etched lines.
 #include <windows.h>
 
+#include "common/module_win32.h"
 #include "common/string_table.h"
 #include "dialogs/about_layout.h"
 #include "dialogs/dialogs_win32.h"
@@ -145,6 +146,6 @@ INT_PTR CALLBACK AboutDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 INT_PTR RunAboutDialog(HWND owner) {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDialog, 0);
+  DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDialog, 0);
   return 0;
 }

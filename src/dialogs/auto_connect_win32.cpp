@@ -2,6 +2,7 @@
 // typed name, to be waited for.
 #include <windows.h>
 
+#include "common/module_win32.h"
 #include "dialogs/auto_connect.h"
 #include "dialogs/dialogs_win32.h"
 #include "res/resource.h"
@@ -52,7 +53,7 @@ INT_PTR CALLBACK AutoConnectDialog(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 INT_PTR RunAutoConnectDialog(HWND owner) {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_AUTOCONNECT), owner,
+  DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_AUTOCONNECT), owner,
                   AutoConnectDialog, 0);
   return 0;
 }

@@ -4,6 +4,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include "common/module_win32.h"
 #include "common/string_table.h"
 #include "dialogs/dialogs_win32.h"
 #include "monitor/proclist.h"
@@ -156,7 +157,7 @@ INT_PTR RunProcessChooser(HWND owner) {
     SetForegroundWindow(g_openChooser);
     return 0;
   }
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CHOOSER), owner,
+  INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_CHOOSER), owner,
                                    ProcessChooser, 0);
   return result == 1 ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // The help window: the program's help page in one static control.
 #include <windows.h>
 
+#include "common/module_win32.h"
 #include "dialogs/dialogs_win32.h"
 #include "dialogs/help_text.h"
 #include "res/resource.h"
@@ -10,7 +11,7 @@ namespace {
 class Win32HelpResourceApi : public HelpResourceApi {
  public:
   bool Find(const char** bytes, size_t* size) override {
-    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE module = ResourceModule();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_HELPTEXT), L"TEXT");
     if (!found) return false;
     HGLOBAL loaded = LoadResource(module, found);
@@ -47,6 +48,6 @@ INT_PTR CALLBACK HelpDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 INT_PTR RunHelpDialog(HWND owner) {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_HELP), owner, HelpDialog, 0);
+  DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_HELP), owner, HelpDialog, 0);
   return 0;
 }
