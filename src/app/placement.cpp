@@ -63,6 +63,15 @@ void PlaceAtStoredPosition(int32_t showCmd) {
   int32_t ox = 0, oy = 0;
   ui.WorkAreaOrigin(&ox, &oy);
   int32_t x = g_viewSettings.windowX - ox, y = g_viewSettings.windowY - oy;
+  // X is the left edge as the window was closed. At start-up the window
+  // still has the scale strip that the settings are about to hide, and
+  // hiding it moves the left edge right by its width: start that much
+  // further left, or the window walks right by a strip at every start.
+  Rect strip;
+  int32_t stripShow;
+  if (g_stripShown && !g_viewSettings.showMemScale &&
+      ui.GetPlacement(IDC_SCALE_STRIP, &strip, &stripShow))
+    x -= strip.right - strip.left;
   ui.SetPlacement(kMainWindow, Rect{x, y, x + width, y + height}, showCmd);
 }
 

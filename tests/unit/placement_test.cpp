@@ -159,6 +159,20 @@ TEST_F(PlacementTest, StoredPositionsAreScreenCoordinatesAndRoundTripWithATaskBa
   EXPECT_EQ(ui.shows[kMainWindow], kShowHide);
 }
 
+TEST_F(PlacementTest, AWindowClosedWithTheStripHiddenReopensWhereItWasClosed) {
+  // Loaded: strip off, closed at 600, 40; the window still has its strip.
+  g_viewSettings.showMemScale = false;
+  g_viewSettings.windowX = 600;
+  g_viewSettings.windowY = 40;
+  PlaceAtStoredPosition(kShowShow);
+  EXPECT_EQ(ui.rects[kMainWindow], (Rect{567, 40, 767, 290}));
+  SetPanelShown(IDC_SCALE_STRIP, false);
+  EXPECT_EQ(ui.rects[kMainWindow], (Rect{600, 40, 767, 290}));
+  // Once the layout matches the setting, the stored X is the left edge.
+  PlaceAtStoredPosition(kShowShow);
+  EXPECT_EQ(ui.rects[kMainWindow], (Rect{600, 40, 767, 290}));
+}
+
 TEST_F(PlacementTest, PlaceMainDialogFollowsTheFirstShowFlagAndTrayMode) {
   g_viewSettings.windowX = 40;
   g_viewSettings.windowY = 60;
