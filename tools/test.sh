@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine and runs every test: the logic natively, again with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build
+# AddressSanitizer and UndefinedBehaviorSanitizer, fuzzed briefly with
+# libFuzzer, and the Windows build
 # (unit, binding and end-to-end tests) under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +22,12 @@ ctest --test-dir build/host --output-on-failure -j2
 echo "== native with sanitizers"
 configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DZOR_SANITIZE=ON
 ctest --test-dir build/asan --output-on-failure -j2
+
+echo "== fuzzing: seeds and past failures, then ${ZOR_FUZZ_SECONDS:-10} s per target"
+configure_and_build build/fuzz -DZOR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+ctest --test-dir build/fuzz --output-on-failure
+tools/fuzz.sh "${ZOR_FUZZ_SECONDS:-10}"
 
 echo "== Windows under Wine"
 configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
