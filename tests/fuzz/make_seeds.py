@@ -24,6 +24,7 @@ def write(fuzzer, name, data):
 write("process_rows_fuzz", "two", b"\x01" + u16("explorer.exe\n1234\nxtop.exe\n2040\n"))
 write("process_rows_fuzz", "odd", b"\x06" + u16("a.exe\n  -8\nb\n+4x\nno pid\n"))
 write("process_rows_fuzz", "long", b"\x00" + u16("n" * 80 + "\n" + "9" * 70 + "\n"))
+write("process_rows_fuzz", "full_table", b"\x00" + u16("\n" * 2100))  # past 1024 rows
 
 # Help text: a code-page byte (1: double-byte), then the resource's bytes.
 with open(os.path.join(here, "..", "..", "src", "res", "help.txt"), "rb") as f:
