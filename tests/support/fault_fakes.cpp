@@ -58,6 +58,13 @@ bool FailingGdi::GetTextMetrics(DcHandle dc, int32_t* height, int32_t* externalL
   return !fail.Next() && FakeGdi::GetTextMetrics(dc, height, externalLeading);
 }
 
+int FailingStringTable::Load(uint32_t id, ZChar* buf, int units) {
+  if (!fail.Next()) return FakeStringTable::Load(id, buf, units);
+  failedId = id;
+  if (units > 0) buf[0] = 0;
+  return 0;
+}
+
 void FailNthRegistryCall(FakeRegistryApi& registry, FailNth& fail) {
   registry.failWhen = [&fail](const RegCall&) { return fail.Next(); };
 }

@@ -55,5 +55,13 @@ class FailingGdi : public FakeGdi {
   bool GetTextMetrics(DcHandle dc, int32_t* height, int32_t* externalLeading) override;
 };
 
+// String loads: a failed one yields an empty text and 0, as LoadStringW does.
+class FailingStringTable : public FakeStringTable {
+ public:
+  FailNth fail;
+  uint32_t failedId = 0;
+  int Load(uint32_t id, ZChar* buf, int units) override;
+};
+
 // Key open and create, value query and set (closing cannot fail).
 void FailNthRegistryCall(FakeRegistryApi& registry, FailNth& fail);

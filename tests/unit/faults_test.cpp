@@ -10,6 +10,7 @@
 #include "monitor/monitor_state.h"
 #include "monitor/proclist.h"
 #include "monitor/vsize.h"
+#include "res/resource.h"
 #include "settings/view_settings.h"
 #include "support/fault_fakes.h"
 
@@ -245,6 +246,32 @@ TEST_F(SettingsFaults, AFailedWriteOfTheSaveKeepsThatValueOnlyAsItWas) {
     return fail.hit;
   });
   EXPECT_EQ(points, 2 * 9);
+}
+
+TEST_F(SettingsFaults, AStringThatCannotBeLoadedNeverAddressesTheRootOrAnUnnamedValue) {
+  EveryFailure([&](int n) {
+    SetUp();
+    FailingStringTable table;
+    AddSettingsStrings(table);
+    FakeRegistryApi reg;
+    Store(reg);
+    table.fail.failAt = n;
+    LoadViewSettings();
+    // Without a name or the key's path nothing can be read; an informational
+    // text that cannot be loaded is written empty.
+    bool infoText = table.failedId >= IDS_MANUFACTURER && table.failedId <= IDS_INFO;
+    EXPECT_EQ(!g_viewSettings.defaultPlacement, !table.fail.hit || infoText) << n;
+    ZCopy(g_monitor.targetName, kTextUnits, ZT("new.exe"));
+    SaveViewSettings();
+    EXPECT_EQ(reg.OpenHandles(), 0u) << n;
+    for (const RegCall& c : reg.calls) {
+      EXPECT_NE(c.path, "") << n;
+      if (c.op == RegOp::Query || c.op == RegOp::Set) {
+        EXPECT_NE(c.name, "") << n;
+      }
+    }
+    return table.fail.hit;
+  });
 }
 
 class GdiFaults : public ::testing::Test {
