@@ -32,6 +32,7 @@ tools/fuzz.sh "${ZOR_FUZZ_SECONDS:-10}"
 echo "== Windows under Wine"
 configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release
+tools/check-exe.sh build/win/bin/ZOR.exe
 export WINEPREFIX="$root/build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine-prefix.sh "$WINEPREFIX"
 # One wine server and its services for the whole run, started apart from the
