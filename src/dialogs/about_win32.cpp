@@ -135,6 +135,16 @@ INT_PTR CALLBACK AboutDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       LayoutAboutDialog(dialog);
       UpdateWindow(dialog);
       return TRUE;
+    case WM_DESTROY: {
+      // The banner's static control loaded the bitmap from the template. Not
+      // every system's control frees such an image when it goes (Wine's
+      // never does: one bitmap lost per opening), and an image taken out with
+      // STM_SETIMAGE is the caller's to free on all of them.
+      HGDIOBJ banner = reinterpret_cast<HGDIOBJ>(
+          SendDlgItemMessageW(dialog, IDC_ABOUT_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0));
+      if (banner) DeleteObject(banner);
+      return FALSE;
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, 0);
