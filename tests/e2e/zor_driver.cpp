@@ -1,5 +1,6 @@
 #include "e2e/zor_driver.h"
 
+#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <wchar.h>
@@ -35,6 +36,7 @@ std::wstring CopyZorAs(const std::wstring& imageName) {
   CreateDirectoryW(dir.c_str(), nullptr);
   std::wstring copy = dir + L"\\" + imageName;
   CopyFileW(ZorExe().c_str(), copy.c_str(), FALSE);
+  SetWineUnmanagedFor(imageName.c_str());
   return copy;
 }
 
@@ -47,15 +49,26 @@ void DeleteSettingsKey() {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane");
 }
 
-void SetWineVersionFor(const wchar_t* imageName, const wchar_t* version) {
-  std::wstring path = std::wstring(L"Software\\Wine\\AppDefaults\\") + imageName;
+namespace {
+void SetWineAppText(const wchar_t* imageName, const wchar_t* subKey, const wchar_t* name,
+                    const wchar_t* value) {
+  std::wstring path = std::wstring(L"Software\\Wine\\AppDefaults\\") + imageName + subKey;
   HKEY key;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
     return;
-  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                 static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
+}
+}  // namespace
+
+void SetWineVersionFor(const wchar_t* imageName, const wchar_t* version) {
+  SetWineAppText(imageName, L"", L"Version", version);
+}
+
+void SetWineUnmanagedFor(const wchar_t* imageName) {
+  SetWineAppText(imageName, L"\\X11 Driver", L"Managed", L"N");
 }
 
 DWORD RegValue::Dword() const {
@@ -117,6 +130,26 @@ TrayAnchor::~TrayAnchor() {
   DestroyWindow(owner_);
 }
 
+namespace {
+class RunEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    SetWineUnmanagedFor(L"ZOR.exe");
+    anchor_ = new TrayAnchor;
+  }
+  void TearDown() override {
+    delete anchor_;
+    anchor_ = nullptr;
+  }
+
+ private:
+  TrayAnchor* anchor_ = nullptr;
+};
+}  // namespace
+
+::testing::Environment* const g_runEnvironment =
+    ::testing::AddGlobalTestEnvironment(new RunEnvironment);
+
 void KillProcessesNamed(const wchar_t* imageName) {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snap == INVALID_HANDLE_VALUE) return;
@@ -156,6 +189,63 @@ std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
   WindowSearch s = {pid, className, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
+}
+
+namespace {
+struct ClassAndTitle {
+  DWORD pid;
+  const wchar_t* className;
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindClassAndTitle(HWND window, LPARAM param) {
+  ClassAndTitle* s = reinterpret_cast<ClassAndTitle*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[64] = L"";
+  GetClassNameW(window, cls, 64);
+  if (pid != s->pid || !IsWindowVisible(window) || wcscmp(cls, s->className) != 0 ||
+      WindowText(window) != s->title)
+    return TRUE;
+  s->found = window;
+  return FALSE;
+}
+}  // namespace
+
+HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs) {
+  ClassAndTitle s = {pid, className, title, nullptr};
+  WaitFor(
+      [&] {
+        EnumWindows(FindClassAndTitle, reinterpret_cast<LPARAM>(&s));
+        return s.found != nullptr;
+      },
+      timeoutMs);
+  return s.found;
+}
+
+RemoteBuffer::RemoteBuffer(DWORD pid, size_t bytes) : bytes_(bytes) {
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process_)
+    address_ = static_cast<BYTE*>(
+        VirtualAllocEx(process_, nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
+RemoteBuffer::~RemoteBuffer() {
+  if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  if (process_) CloseHandle(process_);
+}
+
+bool RemoteBuffer::Write(const void* data, size_t bytes, size_t offset) {
+  SIZE_T done = 0;
+  return address_ && offset + bytes <= bytes_ &&
+         WriteProcessMemory(process_, address_ + offset, data, bytes, &done) && done == bytes;
+}
+
+bool RemoteBuffer::Read(void* data, size_t bytes, size_t offset) const {
+  SIZE_T done = 0;
+  return address_ && offset + bytes <= bytes_ &&
+         ReadProcessMemory(process_, address_ + offset, data, bytes, &done) && done == bytes;
 }
 
 std::wstring WindowText(HWND window) {
@@ -258,14 +348,14 @@ bool ZorRun::Launch(const std::wstring& commandLine, const std::wstring& exe) {
   return true;
 }
 
-bool ZorRun::Start(const std::wstring& commandLine, const std::wstring& exe) {
+bool ZorRun::Start(const std::wstring& commandLine, const std::wstring& exe, bool shown) {
   if (!Launch(commandLine, exe)) return false;
   // The window is created hidden and shown once the settings are applied.
-  return WaitFor([this] {
+  return WaitFor([this, shown] {
     HWND w = FindWindowW(L"#32770", L"ZOR 1.2");
     DWORD pid = 0;
     if (w) GetWindowThreadProcessId(w, &pid);
-    if (pid != pid_ || !IsWindowVisible(w)) return false;
+    if (pid != pid_ || (shown && !IsWindowVisible(w))) return false;
     window_ = w;
     // The first refresh has run once the status hint is set.
     return Text(1031) == L"Right click for menu.";

@@ -16,7 +16,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 // The folder of the running test program, with a trailing backslash.
 std::wstring BinDir();
 std::wstring ZorExe();
-// A copy of ZOR.exe under another image name in a fresh temp folder.
+// A copy of ZOR.exe under another image name in a fresh temp folder, its
+// windows unmanaged as ZOR.exe's are (below).
 std::wstring CopyZorAs(const std::wstring& imageName);
 // Deletes such a copy and its folder once nothing runs from it.
 void RemoveCopy(const std::wstring& path);
@@ -26,6 +27,12 @@ void RemoveCopy(const std::wstring& path);
 extern const wchar_t kSettingsKey[];
 void DeleteSettingsKey();
 void SetWineVersionFor(const wchar_t* imageName, const wchar_t* version);
+// Wine draws the program's window frames itself instead of leaving them to
+// a window manager. With no window manager there, Wine otherwise waits two
+// seconds for one at every hiding of a framed window: each closed dialog,
+// each window sent to the tray, each exit. The test program sets this for
+// ZOR.exe before its first test.
+void SetWineUnmanagedFor(const wchar_t* imageName);
 struct RegValue {
   bool present = false;
   DWORD type = 0;
@@ -40,7 +47,8 @@ void WriteSettingsDword(const wchar_t* name, DWORD value);
 // for the whole run. With no window manager, the tray window hides when its
 // last icon goes and shows with the first, and each of those waits two
 // seconds in explorer for a window manager that never answers, which stalls
-// the program's own icon calls at every start and close.
+// the program's own icon calls at every start and close. The test program
+// keeps one from before its first test to after its last.
 class TrayAnchor {
  public:
   TrayAnchor();
@@ -57,6 +65,33 @@ void KillProcessesNamed(const wchar_t* imageName);
 
 // Visible top-level windows of a class that belong to a process.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className);
+
+// A visible top-level window of a class and title that belongs to a process,
+// waited for; null if none came.
+HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title,
+                     DWORD timeoutMs = 5000);
+
+// Memory in another process, for messages whose argument points to a record
+// or buffer: the window system copies such arguments only for its own
+// standard messages.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(DWORD pid, size_t bytes);
+  ~RemoteBuffer();
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  bool Ok() const { return address_ != nullptr; }
+  // The address in the other process, for a message's argument.
+  LPARAM At(size_t offset = 0) const { return reinterpret_cast<LPARAM>(address_) + offset; }
+  bool Write(const void* data, size_t bytes, size_t offset = 0);
+  bool Read(void* data, size_t bytes, size_t offset = 0) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  BYTE* address_ = nullptr;
+  size_t bytes_ = 0;
+};
 
 std::wstring WindowText(HWND window);
 // For failure messages.
@@ -90,8 +125,10 @@ class ZorRun {
 
   // Starts the program with the raw command line after its name.
   bool Launch(const std::wstring& commandLine = L"", const std::wstring& exe = ZorExe());
-  // Launch, then wait for the main window "ZOR 1.2" to be shown.
-  bool Start(const std::wstring& commandLine = L"", const std::wstring& exe = ZorExe());
+  // Launch, then wait for the main window "ZOR 1.2" to be shown (or, for a
+  // start in the tray, to be there hidden) and its first refresh to be done.
+  bool Start(const std::wstring& commandLine = L"", const std::wstring& exe = ZorExe(),
+             bool shown = true);
 
   HWND Window() const { return window_; }
   DWORD Pid() const { return pid_; }
