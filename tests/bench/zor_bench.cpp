@@ -1,0 +1,473 @@
+// Benchmarks of what ZOR.exe costs, each set against a bare program that
+// does no more than the same job needs. tools/bench.sh runs every part.
+//
+//   zor_bench vsize [--runs N]          one measurement at 100, 1,000, 10,000
+//                                       regions vs a bare VirtualQueryEx loop
+//   zor_bench tick [--runs N] [--processes N]
+//                                       one waiting tick vs a bare loop of the
+//                                       same process-status calls
+//   zor_bench startup [--runs N] EXE TITLE [EXE TITLE...]
+//                                       process creation to visible window
+//   zor_bench memory TITLE...           committed private bytes of the
+//                                       processes owning these windows
+//   zor_bench info                      ZOR.exe's info panel, on one line
+//   zor_bench close TITLE...            closes these windows, waits for them
+//
+// Times are wall-clock: under Wine much of a memory query's work is done by
+// the wine server and the target process, not by the caller.
+#include <windows.h>
+// The API headers need the types of windows.h first.
+#include <psapi.h>
+#include <shellapi.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "monitor/monitor_state.h"
+#include "monitor/vsize.h"
+#include "res/resource.h"
+#include "settings/view_settings.h"
+#include "support/target_process_win32.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency;
+  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Samples {
+  std::vector<double> values;
+  void Add(double v) { values.push_back(v); }
+  double Min() const { return *std::min_element(values.begin(), values.end()); }
+  double Median() const {
+    std::vector<double> v = values;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+  }
+};
+
+// --- one measurement -------------------------------------------------------
+
+struct Walk {
+  uint32_t kb = 0;
+  uint32_t regions = 0;
+};
+
+// What a program that only wanted the number would write: the same calls the
+// product makes, straight against the API, with the same arithmetic.
+Walk BareVirtualSize(DWORD pid) {
+  static SYSTEM_INFO si;
+  if (!si.dwPageSize) GetSystemInfo(&si);
+  Walk w;
+  HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!h) return w;
+  DWORD code = 0;
+  if (!GetExitCodeProcess(h, &code) || code != STILL_ACTIVE) {
+    CloseHandle(h);
+    return w;
+  }
+  uint64_t address = reinterpret_cast<uintptr_t>(si.lpMinimumApplicationAddress);
+  uint64_t highest = reinterpret_cast<uintptr_t>(si.lpMaximumApplicationAddress);
+  uint32_t sum = 0;
+  while (address < highest) {
+    MEMORY_BASIC_INFORMATION mbi;
+    if (VirtualQueryEx(h, reinterpret_cast<void*>(static_cast<uintptr_t>(address)), &mbi,
+                       sizeof mbi) != sizeof mbi)
+      break;
+    ++w.regions;
+    uint64_t base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
+    uint64_t end = base + mbi.RegionSize;
+    if (end <= address) break;
+    if (end < highest) {
+      if (mbi.State == MEM_COMMIT || mbi.State == MEM_RESERVE) sum += mbi.RegionSize;
+      address = end;
+      continue;
+    }
+    if (mbi.State != MEM_FREE && base + si.dwPageSize <= highest)
+      sum += static_cast<uint32_t>((highest - base) / si.dwPageSize * si.dwPageSize);
+    break;
+  }
+  CloseHandle(h);
+  w.kb = sum >> 10;
+  return w;
+}
+
+int BenchMeasurement(int runs) {
+  printf(
+      "One measurement of a target: QueryProcessVirtualSize against a bare VirtualQueryEx\n"
+      "loop making the same calls. Wall time per call, min and median of %d runs; the\n"
+      "two take turns call by call, and the ratio med column is the median of the\n"
+      "runs' ratios. Goal: within 5 %% and linear in the number of regions.\n\n",
+      runs);
+  // A target's own regions before it allocates anything; the rest are added
+  // as separate reservations of one allocation unit each.
+  uint32_t baseline = 0;
+  {
+    TargetProcess bare;
+    if (!bare.Start(L"")) {
+      fprintf(stderr, "cannot start testtarget.exe\n");
+      return 1;
+    }
+    baseline = BareVirtualSize(bare.Pid()).regions;
+  }
+  printf("%8s %8s | %12s %12s | %12s %12s | %11s %11s | %11s\n", "regions", "walked", "ZOR min ms",
+         "bare min ms", "ZOR med ms", "bare med ms", "ratio min", "ratio med", "ZOR us/reg");
+  double firstPerRegion = 0, lastPerRegion = 0;
+  for (uint32_t wanted : {100u, 1000u, 10000u}) {
+    uint32_t extra = wanted > baseline ? wanted - baseline : 0;
+    TargetProcess target;
+    std::wstring args = extra ? L"--reserve " + std::to_wstring(extra * 64ull) + L" --regions " +
+                                    std::to_wstring(extra)
+                              : L"";
+    if (!target.Start(args)) {
+      fprintf(stderr, "cannot start testtarget.exe %ls\n", args.c_str());
+      return 1;
+    }
+    Walk check = BareVirtualSize(target.Pid());
+    uint32_t zorKb = QueryProcessVirtualSize(target.Pid());
+    if (zorKb != check.kb) {
+      fprintf(stderr, "the two walks disagree: %u KB against %u KB\n", zorKb, check.kb);
+      return 1;
+    }
+    // Enough calls per sample for about 10,000 region queries.
+    int reps = std::max(1, static_cast<int>(10000 / check.regions));
+    Samples zor, bare, ratio;
+    volatile uint32_t sink = 0;
+    for (int run = 0; run < runs; ++run) {
+      // Call by call in turns, so that a change in the machine's load falls
+      // on both sides alike.
+      double zorTotal = 0, bareTotal = 0;
+      for (int i = 0; i < 2 * reps; ++i) {
+        bool zorTurn = (run + i) % 2 == 0;
+        double t0 = Now();
+        sink = sink +
+               (zorTurn ? QueryProcessVirtualSize(target.Pid()) : BareVirtualSize(target.Pid()).kb);
+        (zorTurn ? zorTotal : bareTotal) += Now() - t0;
+      }
+      zor.Add(zorTotal / reps);
+      bare.Add(bareTotal / reps);
+      ratio.Add(zorTotal / bareTotal);
+    }
+    double perRegion = zor.Min() / check.regions * 1e6;
+    if (!firstPerRegion) firstPerRegion = perRegion;
+    lastPerRegion = perRegion;
+    printf("%8u %8u | %12.2f %12.2f | %12.2f %12.2f | %11.3f %11.3f | %11.1f\n", wanted,
+           check.regions, zor.Min() * 1e3, bare.Min() * 1e3, zor.Median() * 1e3,
+           bare.Median() * 1e3, zor.Min() / bare.Min(), ratio.Median(), perRegion);
+  }
+  printf("\nCost per region at 10,000 regions against 100 regions: %.2f (1.00 is linear)\n\n",
+         lastPerRegion / firstPerRegion);
+  return 0;
+}
+
+// --- one waiting tick ------------------------------------------------------
+
+const wchar_t kAbsentName[] = L"zor-bench-absent.exe";
+
+struct Lookup {
+  DWORD found = 0;
+  int listed = 0, visible = 0;
+};
+
+// The lookup as a program that only wanted the PID would write it.
+Lookup BareLookup(const wchar_t* name) {
+  Lookup r;
+  DWORD pids[1024], bytes = 0;
+  if (!EnumProcesses(pids, sizeof pids, &bytes)) return r;
+  r.listed = static_cast<int>(bytes / sizeof(DWORD));
+  for (int i = 0; i < r.listed && !r.found; ++i) {
+    if (!pids[i]) continue;
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pids[i]);
+    if (!h) continue;
+    HMODULE module;
+    DWORD needed;
+    if (EnumProcessModules(h, &module, sizeof module, &needed)) {
+      wchar_t path[520];
+      path[0] = 0;
+      GetProcessImageFileNameW(h, path, 520);
+      path[519] = 0;
+      if (const wchar_t* slash = wcsrchr(path, L'\\')) {
+        ++r.visible;
+        if (!wcscmp(slash + 1, name)) r.found = pids[i];
+      }
+    }
+    CloseHandle(h);
+  }
+  return r;
+}
+
+int BenchTick(int runs, int processes) {
+  printf(
+      "One waiting tick (TickMonitor, the awaited name not running, info panel off)\n"
+      "against a bare loop of EnumProcesses, OpenProcess, EnumProcessModules,\n"
+      "GetProcessImageFileNameW and CloseHandle. Wall time per tick, min and median of\n"
+      "%d runs, taking turns tick by tick; ratio med is the median of the runs'\n"
+      "ratios. Goal: within 5 %%.\n\n",
+      runs);
+  std::vector<TargetProcess*> others;
+  for (int i = 0; i < processes; ++i) {
+    others.push_back(new TargetProcess);
+    if (!others.back()->Start(L"")) {
+      fprintf(stderr, "cannot start testtarget.exe\n");
+      return 1;
+    }
+  }
+  g_viewSettings.showProcessInfo = false;
+  g_monitor.waiting = true;
+  g_monitor.connected = false;
+  g_monitor.targetPid = 0;
+  ZCopy(g_monitor.targetName, kTextUnits, kAbsentName);
+  Lookup shape = BareLookup(kAbsentName);
+  TickMonitor(kMonitorTimerId);
+  if (shape.found || g_monitor.targetPid) {
+    fprintf(stderr, "the absent name was found\n");
+    return 1;
+  }
+  const int reps = 50;
+  Samples zor, bare, ratio;
+  for (int run = 0; run < runs; ++run) {
+    double zorTotal = 0, bareTotal = 0;
+    for (int i = 0; i < 2 * reps; ++i) {
+      bool zorTurn = (run + i) % 2 == 0;
+      double t0 = Now();
+      if (zorTurn)
+        TickMonitor(kMonitorTimerId);
+      else
+        BareLookup(kAbsentName);
+      (zorTurn ? zorTotal : bareTotal) += Now() - t0;
+    }
+    zor.Add(zorTotal / reps);
+    bare.Add(bareTotal / reps);
+    ratio.Add(zorTotal / bareTotal);
+  }
+  printf("processes listed %d, visible %d\n", shape.listed, shape.visible);
+  printf("%12s %12s | %12s %12s | %11s %11s\n", "ZOR min ms", "bare min ms", "ZOR med ms",
+         "bare med ms", "ratio min", "ratio med");
+  printf("%12.3f %12.3f | %12.3f %12.3f | %11.3f %11.3f\n\n", zor.Min() * 1e3, bare.Min() * 1e3,
+         zor.Median() * 1e3, bare.Median() * 1e3, zor.Min() / bare.Min(), ratio.Median());
+  for (TargetProcess* t : others) delete t;
+  return 0;
+}
+
+// --- start-up --------------------------------------------------------------
+
+HWND FindShown(const wchar_t* title) {
+  HWND w = FindWindowW(nullptr, title);
+  return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+bool WaitGone(const wchar_t* title, HANDLE process) {
+  for (int i = 0; i < 1000; ++i) {
+    if (!FindWindowW(nullptr, title) &&
+        (!process || WaitForSingleObject(process, 0) == WAIT_OBJECT_0))
+      return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+// Seconds from CreateProcess to the window with that title being visible;
+// the program is closed again before returning. Negative on failure.
+double TimeToVisible(const std::wstring& exe, const wchar_t* title) {
+  std::wstring cmd = L"\"" + exe + L"\"";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  double t0 = Now();
+  if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return -1;
+  double shown = -1;
+  HWND w = nullptr;
+  for (int i = 0; i < 30000 && !w; ++i) {
+    w = FindShown(title);
+    if (w)
+      shown = Now() - t0;
+    else if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0)
+      break;
+  }
+  if (w) PostMessageW(w, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  WaitGone(title, nullptr);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return shown;
+}
+
+// An icon of the driver's own in the notification area for as long as it
+// lives, as a desktop's notification area always holds some. Wine without a
+// window manager takes 2 s to remove the last icon (hiding its tray window
+// waits for a window manager that never answers), and ZOR.exe removes and
+// re-adds its icon at each placement during start-up.
+class TrayKeeper {
+ public:
+  TrayKeeper() {
+    window_ = CreateWindowExW(0, L"STATIC", L"ZOR bench tray keeper", 0, 0, 0, 0, 0, nullptr,
+                              nullptr, nullptr, nullptr);
+    Record(&data_);
+    added_ = window_ && Shell_NotifyIconW(NIM_ADD, &data_);
+  }
+  ~TrayKeeper() {
+    if (added_) Shell_NotifyIconW(NIM_DELETE, &data_);
+    if (window_) DestroyWindow(window_);
+  }
+  bool Added() const { return added_; }
+
+ private:
+  void Record(NOTIFYICONDATAW* d) {
+    ZeroMemory(d, sizeof *d);
+    d->cbSize = NOTIFYICONDATAW_V1_SIZE;
+    d->hWnd = window_;
+    d->uID = 1;
+    d->uFlags = NIF_ICON | NIF_TIP;
+    d->hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+    wcscpy(d->szTip, L"ZOR bench");
+  }
+  HWND window_ = nullptr;
+  NOTIFYICONDATAW data_;
+  bool added_ = false;
+};
+
+int BenchStartup(int runs, const std::vector<std::wstring>& args) {
+  size_t programs = args.size() / 2;
+  if (programs < 1) {
+    fprintf(stderr, "startup needs EXE TITLE pairs\n");
+    return 2;
+  }
+  printf(
+      "Start-up: CreateProcess to the window being visible (FindWindow and\n"
+      "IsWindowVisible polled every millisecond), median and min of %d runs, the\n"
+      "programs taking turns after one unmeasured start each; goal for the first\n"
+      "against the second: within 1.5 times. The driver keeps an icon of its own in\n"
+      "the notification area throughout, as a desktop has.\n\n",
+      runs);
+  TrayKeeper keeper;
+  if (!keeper.Added()) fprintf(stderr, "warning: no icon of the driver's own in the tray\n");
+  std::vector<Samples> samples(programs);
+  for (int run = -1; run < runs; ++run) {
+    for (size_t p = 0; p < programs; ++p) {
+      double t = TimeToVisible(args[2 * p], args[2 * p + 1].c_str());
+      if (t < 0) {
+        fprintf(stderr, "%ls never showed \"%ls\"\n", args[2 * p].c_str(), args[2 * p + 1].c_str());
+        return 1;
+      }
+      if (run >= 0) samples[p].Add(t);
+    }
+  }
+  printf("%-24s %12s %12s\n", "program", "median ms", "min ms");
+  for (size_t p = 0; p < programs; ++p) {
+    const std::wstring& exe = args[2 * p];
+    printf("%-24ls %12.1f %12.1f\n", exe.substr(exe.find_last_of(L"\\/") + 1).c_str(),
+           samples[p].Median() * 1e3, samples[p].Min() * 1e3);
+  }
+  if (programs >= 2)
+    printf("ratio first to second: medians %.2f, minimums %.2f\n\n",
+           samples[0].Median() / samples[1].Median(), samples[0].Min() / samples[1].Min());
+  return 0;
+}
+
+// --- memory, info, close ---------------------------------------------------
+
+int PrintMemory(const std::vector<std::wstring>& titles) {
+  for (const std::wstring& title : titles) {
+    HWND w = FindWindowW(nullptr, title.c_str());
+    DWORD pid = 0;
+    if (w) GetWindowThreadProcessId(w, &pid);
+    HANDLE h = pid ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
+    if (!h) {
+      fprintf(stderr, "no process shows \"%ls\"\n", title.c_str());
+      return 1;
+    }
+    uint64_t privateKb = 0, mappedKb = 0, imageKb = 0;
+    uint64_t address = 0;
+    MEMORY_BASIC_INFORMATION mbi;
+    while (address < 0x100000000ull &&
+           VirtualQueryEx(h, reinterpret_cast<void*>(static_cast<uintptr_t>(address)), &mbi,
+                          sizeof mbi) == sizeof mbi) {
+      uint64_t kb = mbi.RegionSize >> 10;
+      if (mbi.State == MEM_COMMIT) {
+        if (mbi.Type == MEM_PRIVATE)
+          privateKb += kb;
+        else if (mbi.Type == MEM_MAPPED)
+          mappedKb += kb;
+        else if (mbi.Type == MEM_IMAGE)
+          imageKb += kb;
+      }
+      uint64_t end = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
+      if (end <= address) break;
+      address = end;
+    }
+    CloseHandle(h);
+    printf("%-24ls committed private %7llu KB   image %7llu KB   mapped %7llu KB\n", title.c_str(),
+           static_cast<unsigned long long>(privateKb), static_cast<unsigned long long>(imageKb),
+           static_cast<unsigned long long>(mappedKb));
+  }
+  return 0;
+}
+
+int PrintInfo() {
+  HWND w = FindWindowW(L"#32770", L"ZOR 1.2");
+  if (!w) {
+    fprintf(stderr, "ZOR.exe is not running\n");
+    return 1;
+  }
+  wchar_t text[512];
+  text[0] = 0;
+  GetDlgItemTextW(w, IDC_INFO_PANEL, text, 512);
+  for (wchar_t* p = text; *p; ++p)
+    if (*p == L'\n' || *p == L'\r') *p = L' ';
+  printf("%ls\n", text);
+  return 0;
+}
+
+int CloseWindows(const std::vector<std::wstring>& titles) {
+  int failed = 0;
+  for (const std::wstring& title : titles) {
+    if (HWND w = FindWindowW(nullptr, title.c_str())) PostMessageW(w, WM_CLOSE, 0, 0);
+  }
+  for (const std::wstring& title : titles) {
+    if (!WaitGone(title.c_str(), nullptr)) {
+      fprintf(stderr, "\"%ls\" did not close\n", title.c_str());
+      failed = 1;
+    }
+  }
+  return failed;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: zor_bench vsize|tick|startup|memory|info|close ...\n");
+    return 2;
+  }
+  std::wstring mode = argv[1];
+  int runs = 7, processes = 40;
+  std::vector<std::wstring> rest;
+  for (int i = 2; i < argc; ++i) {
+    if (!wcscmp(argv[i], L"--runs") && i + 1 < argc)
+      runs = std::max(1, _wtoi(argv[++i]));
+    else if (!wcscmp(argv[i], L"--processes") && i + 1 < argc)
+      processes = std::max(0, _wtoi(argv[++i]));
+    else
+      rest.push_back(argv[i]);
+  }
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  if (mode == L"vsize") return BenchMeasurement(runs);
+  if (mode == L"tick") return BenchTick(runs, processes);
+  if (mode == L"startup") return BenchStartup(runs, rest);
+  if (mode == L"memory") return PrintMemory(rest);
+  if (mode == L"info") return PrintInfo();
+  if (mode == L"close") return CloseWindows(rest);
+  fprintf(stderr, "unknown mode %ls\n", mode.c_str());
+  return 2;
+}
