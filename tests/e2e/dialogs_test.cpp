@@ -180,17 +180,7 @@ std::vector<std::wstring> Pids(const std::vector<Row>& rows) {
   return pids;
 }
 
-class DialogsE2E : public ::testing::Test {
- protected:
-  void SetUp() override {
-    KillProcessesNamed(L"ZOR.exe");
-    DeleteSettingsKey();
-    SetWineVersionFor(L"ZOR.exe", L"win10");
-  }
-  void TearDown() override { KillProcessesNamed(L"ZOR.exe"); }
-};
-
-TEST_F(DialogsE2E, ChooserListsSortsAndConnectsAndTheChosenNameIsAwaitedAfterItsExit) {
+TEST_F(ZorTest, ChooserListsSortsAndConnectsAndTheChosenNameIsAwaitedAfterItsExit) {
   const std::wstring suffix = std::to_wstring(GetCurrentProcessId()) + L".exe";
   // Names whose order depends on the case folding: "zorE2EAlpha" sorts
   // before "ZorE2EBeta" only when case is ignored.
@@ -302,7 +292,7 @@ std::wstring ControlText(HWND control) {
   return text.data();
 }
 
-TEST_F(DialogsE2E, AutoConnectHelpAndAboutAsAUserDrivesThem) {
+TEST_F(ZorTest, AutoConnectHelpAndAboutAsAUserDrivesThem) {
   const std::wstring name = L"ZorE2EAuto" + std::to_wstring(GetCurrentProcessId()) + L".exe";
   const std::wstring exe = TargetProcess::CopyAs(name);
   TargetProcess target;

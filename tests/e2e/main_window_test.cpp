@@ -23,26 +23,6 @@ using namespace e2e;
 
 const wchar_t kIdleInfo[] = L"Process Name:\n-\nProcess ID:\n-\nVirtual Size:\n0 MB";
 
-class ZorE2E : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { anchor_ = new TrayAnchor; }
-  static void TearDownTestSuite() {
-    delete anchor_;
-    anchor_ = nullptr;
-  }
-  void SetUp() override {
-    KillProcessesNamed(L"ZOR.exe");
-    DeleteSettingsKey();
-    // The prefix's default version is refused, as 64-bit Windows 7 is.
-    SetWineVersionFor(L"ZOR.exe", L"win10");
-  }
-  void TearDown() override { KillProcessesNamed(L"ZOR.exe"); }
-
- private:
-  static TrayAnchor* anchor_;
-};
-TrayAnchor* ZorE2E::anchor_ = nullptr;
-
 std::wstring InfoPanel(const std::wstring& name, const std::wstring& pid, const std::wstring& mb) {
   return L"Process Name:\n" + name + L"\nProcess ID:\n" + pid + L"\nVirtual Size:\n" + mb + L" MB";
 }
@@ -125,7 +105,7 @@ std::string ScaleDifference(const Pixels& strip) {
   return "";
 }
 
-TEST_F(ZorE2E, RefusesToRunOnTheDefaultWindowsVersion) {
+TEST_F(ZorTest, RefusesToRunOnTheDefaultWindowsVersion) {
   // A copy under a name of its own has no version override.
   const wchar_t kName[] = L"ZorDefaultVersion.exe";
   RegDeleteTreeW(HKEY_CURRENT_USER,
@@ -156,7 +136,7 @@ TEST_F(ZorE2E, RefusesToRunOnTheDefaultWindowsVersion) {
   RemoveCopy(copy);
 }
 
-TEST_F(ZorE2E, FirstStartShowsDefaultsIgnoresEscAndEnterAndStoresItsSettings) {
+TEST_F(ZorTest, FirstStartShowsDefaultsIgnoresEscAndEnterAndStoresItsSettings) {
   RECT closedAt;
   {
     ZorRun zor;
@@ -264,7 +244,7 @@ TEST_F(ZorE2E, FirstStartShowsDefaultsIgnoresEscAndEnterAndStoresItsSettings) {
   EXPECT_EQ(ReadSettingsValue(L"ALLWAYS ON TOP").Dword(), 1u);
 }
 
-TEST_F(ZorE2E, PanelTogglesMoveOneEdgeEachAndDefaultsPutEverythingBack) {
+TEST_F(ZorTest, PanelTogglesMoveOneEdgeEachAndDefaultsPutEverythingBack) {
   ZorRun zor;
   ASSERT_TRUE(zor.Start());
   const RECT full = zor.WindowRect();
@@ -337,7 +317,7 @@ TEST_F(ZorE2E, PanelTogglesMoveOneEdgeEachAndDefaultsPutEverythingBack) {
   ASSERT_TRUE(again.Close(&code));
 }
 
-TEST_F(ZorE2E, FollowsATargetByImageNameAcrossExitsRestartsAndReset) {
+TEST_F(ZorTest, FollowsATargetByImageNameAcrossExitsRestartsAndReset) {
   const std::wstring name = L"ZorE2ETarget" + std::to_wstring(GetCurrentProcessId()) + L".exe";
   const std::wstring targetExe = TargetProcess::CopyAs(name);
   const uint64_t range = OwnLimitMb() / 10;  // the gauge counts 10 MB units

@@ -167,19 +167,9 @@ void MoveTo(const ZorRun& zor, int x, int y) {
   }));
 }
 
-class TrayE2E : public ::testing::Test {
- protected:
-  void SetUp() override {
-    KillProcessesNamed(L"ZOR.exe");
-    DeleteSettingsKey();
-    SetWineVersionFor(L"ZOR.exe", L"win10");
-  }
-  void TearDown() override { KillProcessesNamed(L"ZOR.exe"); }
-};
-
 const wchar_t kNoTargetTip[] = L"Current process: -\r\nVirtual size: 0 MB";
 
-TEST_F(TrayE2E, MovesBetweenWindowAndTrayKeepingItsPlaceAndStartsInTheTrayWhenClosedThere) {
+TEST_F(ZorTest, MovesBetweenWindowAndTrayKeepingItsPlaceAndStartsInTheTrayWhenClosedThere) {
   RECT placed;
   {
     ZorRun zor;

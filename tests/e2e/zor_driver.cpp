@@ -130,6 +130,14 @@ TrayAnchor::~TrayAnchor() {
   DestroyWindow(owner_);
 }
 
+void ZorTest::SetUp() {
+  KillProcessesNamed(L"ZOR.exe");
+  DeleteSettingsKey();
+  SetWineVersionFor(L"ZOR.exe", L"win10");
+}
+
+void ZorTest::TearDown() { KillProcessesNamed(L"ZOR.exe"); }
+
 namespace {
 class RunEnvironment : public ::testing::Environment {
  public:

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +64,15 @@ class TrayAnchor {
 
 // Ends every process with this image name (leftovers of earlier runs).
 void KillProcessesNamed(const wchar_t* imageName);
+
+// Every end-to-end test starts with no settings key and no ZOR.exe running,
+// with ZOR.exe seeing Windows 10 (the prefix's default version is refused,
+// as 64-bit Windows 7 is).
+class ZorTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};
 
 // Visible top-level windows of a class that belong to a process.
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className);
