@@ -107,8 +107,11 @@ TEST_F(PlacementTest, HidingTheInfoColumnMovesOnlyTheRightEdge) {
   std::map<int32_t, Rect> before = ui.rects;
   SetPanelShown(IDC_SPACER, false);
   EXPECT_EQ(ui.rects[kMainWindow], (Rect{100, 50, 186, 300}));
-  for (auto& r : before)
-    if (r.first != kMainWindow) EXPECT_EQ(ui.rects[r.first], r.second) << r.first;
+  for (auto& r : before) {
+    if (r.first != kMainWindow) {
+      EXPECT_EQ(ui.rects[r.first], r.second) << r.first;
+    }
+  }
   SetPanelShown(IDC_SPACER, true);
   EXPECT_EQ(ui.rects[kMainWindow], before[kMainWindow]);
 }
