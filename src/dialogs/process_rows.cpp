@@ -6,12 +6,31 @@
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
 
-ProcessRow* g_processRows[kProcessRowSlots];
+namespace {
+ProcessRow* g_firstSlots[kProcessRowSlots + 1];  // one more for the end's null
+size_t g_slots = kProcessRowSlots;                // usable slots of the current table
+}  // namespace
+
+ProcessRow** g_processRows = g_firstSlots;
 SortDirections g_sortDirections = {true, true, true};
 
 namespace {
 
 bool g_rowsInUse = false;
+
+// Room for one more row; false when memory runs out (the rows so far stay).
+bool MakeRoom(size_t count) {
+  if (count < g_slots) return true;
+  size_t slots = g_slots * 2;
+  ProcessRow** bigger = static_cast<ProcessRow**>(malloc((slots + 1) * sizeof(ProcessRow*)));
+  if (!bigger) return false;
+  memcpy(bigger, g_processRows, count * sizeof(ProcessRow*));
+  memset(bigger + count, 0, (slots + 1 - count) * sizeof(ProcessRow*));
+  if (g_processRows != g_firstSlots) free(g_processRows);
+  g_processRows = bigger;
+  g_slots = slots;
+  return true;
+}
 
 // A token of the list text into a row field: bounded, always terminated.
 void CopySpan(ZChar* dst, const ZChar* src, size_t n) {
@@ -65,13 +84,14 @@ int FillProcessRows(const ZChar* text) {
   const ZChar* tokenStart = text;
   const ZChar* name = nullptr;
   size_t nameLen = 0;
-  for (const ZChar* p = text; *p && count < kProcessRowSlots; ++p) {
+  for (const ZChar* p = text; *p; ++p) {
     if (*p != '\n') continue;
     size_t len = static_cast<size_t>(p - tokenStart);
     if (!name) {
       name = tokenStart;
       nameLen = len;
     } else {
+      if (!MakeRoom(static_cast<size_t>(count))) break;
       ProcessRow* row = MakeRow(name, nameLen, tokenStart, len);
       if (row) g_processRows[count++] = row;
       name = nullptr;
@@ -83,10 +103,11 @@ int FillProcessRows(const ZChar* text) {
 
 void ReleaseProcessRows() {
   if (g_rowsInUse) return;
-  for (ProcessRow*& row : g_processRows) {
-    free(row);
-    row = nullptr;
-  }
+  for (size_t i = 0; g_processRows[i]; ++i) free(g_processRows[i]);
+  if (g_processRows != g_firstSlots) free(g_processRows);
+  memset(g_firstSlots, 0, sizeof g_firstSlots);
+  g_processRows = g_firstSlots;
+  g_slots = kProcessRowSlots;
 }
 
 void SetProcessRowsInUse(bool inUse) { g_rowsInUse = inUse; }

@@ -17,15 +17,16 @@ struct ProcessRow {
   uint32_t sizeMb;
 };
 
-enum { kProcessRowSlots = 1024 };
+enum { kProcessRowSlots = 1024 };  // the table's first size; it grows as needed
 
-// Occupied slots come first, in list-text order; the rest are null.
-extern ProcessRow* g_processRows[kProcessRowSlots];
+// The rows in list-text order, then a null. The table starts with 1024 slots
+// and grows, as the list text does, so that no listed process is lost.
+extern ProcessRow** g_processRows;
 
 // Releases the rows of the previous opening (if the caller has not already),
 // then parses the list text ("name\nPID\n" records) into fresh, measured rows.
-// A name without a PID and units after the last line feed make no row; rows
-// beyond the table's slots are not made. Returns the number of rows.
+// A name without a PID and units after the last line feed make no row.
+// Returns the number of rows.
 int FillProcessRows(const ZChar* listText);
 
 // Frees every occupied slot and empties it, so a second call frees nothing.

@@ -36,7 +36,7 @@ class ChooserTest : public ::testing::Test {
   int Fill(const char* text) { return FillProcessRows(Z(text).c_str()); }
   int Rows() {
     int n = 0;
-    while (n < kProcessRowSlots && g_processRows[n]) ++n;
+    while (g_processRows[n]) ++n;
     return n;
   }
   std::string Name(int i) { return Narrow(g_processRows[i]->nameText); }
@@ -95,13 +95,16 @@ TEST_F(ChooserTest, PidTextsReadLikeTheRuntimesWtoi) {
   EXPECT_EQ(ParseDecimal(Z("1234").c_str(), 2), 12);  // bounded by the token
 }
 
-TEST_F(ChooserTest, TheTableHoldsAtMost1024RowsAndMeasuresNoMore) {
+TEST_F(ChooserTest, TheTableGrowsSoThatNoListedProcessIsLost) {
   std::string text;
-  for (int i = 1; i <= 1100; ++i) text += "p.exe\n" + std::to_string(i * 4) + "\n";
-  EXPECT_EQ(Fill(text.c_str()), kProcessRowSlots);
-  EXPECT_EQ(Rows(), kProcessRowSlots);
-  EXPECT_EQ(g_processRows[kProcessRowSlots - 1]->pid, 4096);
-  EXPECT_EQ(api.openCalls, kProcessRowSlots);
+  for (int i = 1; i <= 2100; ++i) text += "p.exe\n" + std::to_string(i * 4) + "\n";
+  EXPECT_EQ(Fill(text.c_str()), 2100);
+  EXPECT_EQ(Rows(), 2100);
+  EXPECT_EQ(g_processRows[2099]->pid, 8400);
+  EXPECT_EQ(api.openCalls, 2100);  // each measured once
+  ReleaseProcessRows();
+  EXPECT_EQ(g_processRows[0], nullptr);
+  EXPECT_EQ(Fill("a.exe\n4\n"), 1);  // the table is usable again after a grown one
 }
 
 TEST_F(ChooserTest, RowsAreReleasedOnceAndNeverUnderAnOpenChooser) {
