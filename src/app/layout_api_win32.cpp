@@ -22,8 +22,10 @@ class Win32LayoutApi : public LayoutApi {
     *normal = Rect{wp.rcNormalPosition.left, wp.rcNormalPosition.top, wp.rcNormalPosition.right,
                    wp.rcNormalPosition.bottom};
     // The record says "normal" for a hidden window too; writing that back
-    // would show it.
-    *showCmd = IsWindowVisible(w) ? static_cast<int32_t>(wp.showCmd) : kShowHide;
+    // would show it. A control's own style decides, not its parent's: a
+    // control of the hidden (tray) window is still shown.
+    bool shown = (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+    *showCmd = shown ? static_cast<int32_t>(wp.showCmd) : kShowHide;
     return true;
   }
   void SetPlacement(int32_t id, const Rect& normal, int32_t showCmd) override {

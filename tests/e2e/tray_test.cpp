@@ -219,7 +219,9 @@ TEST_F(ZorTest, MovesBetweenWindowAndTrayKeepingItsPlaceAndStartsInTheTrayWhenCl
 
   // Started again, with a target given on the command line, it stays in the
   // tray: the icon shows the target's level and a tip with its name, cut to
-  // fit, and its size.
+  // fit, and its size. The scale strip is hidden meanwhile, which must not
+  // hide anything else of the window that is still in the tray.
+  WriteSettingsDword(L"SHOW MEM-SCALE", 0);
   const std::wstring name =
       L"ZorE2ETrayTargetWithAVeryLongName" + std::to_wstring(GetCurrentProcessId()) + L".exe";
   const std::wstring targetExe = TargetProcess::CopyAs(name);
@@ -246,8 +248,13 @@ TEST_F(ZorTest, MovesBetweenWindowAndTrayKeepingItsPlaceAndStartsInTheTrayWhenCl
 
     again.SendCommand(IDM_TRAY_TOGGLE);
     EXPECT_TRUE(IsWindowVisible(again.Window()));
-    EXPECT_TRUE(SameRect(again.WindowRect(), placed))
-        << Describe(again.WindowRect()) << " expected " << Describe(placed);
+    RECT shown = again.WindowRect();
+    EXPECT_EQ(shown.left, placed.left);
+    EXPECT_EQ(shown.top, placed.top);
+    EXPECT_LT(shown.right - shown.left, placed.right - placed.left);  // no strip
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(again.Window(), IDC_SCALE_STRIP)));
+    for (int id : {IDC_GAUGE, IDC_OS_LINE, IDC_MAX_MEMORY, IDC_INFO_PANEL, IDC_STATUS})
+      EXPECT_TRUE(IsWindowVisible(GetDlgItem(again.Window(), id))) << id;
     target.Exit();
   }
   RemoveCopy(targetExe);
