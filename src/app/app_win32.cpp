@@ -91,7 +91,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine) {
   }
   ZFree(os);  // the first refresh asks again
 
-  LoadLevelIcons(instance);
+  LoadLevelIcons(instance, g_shortName);
   g_monitor.trayLevelIndex = kAppIconIndex;
   g_monitor.levelCount = kFillLevelIcons;
 
@@ -124,7 +124,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine) {
 }
 
 int RunMessageLoop() {
-  MSG msg;
+  MSG msg = {};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     HWND main = ToHwnd(g_mainDialog);
     if (main && IsDialogMessageW(main, &msg)) continue;

@@ -57,7 +57,10 @@ BOOL Initialise(HWND dialog) {
   if (!gauge) return FailInit(dialog);
   AttachMainGauge(gauge);
   HWND strip = GetDlgItem(dialog, IDC_SCALE_STRIP);
-  if (!GetDlgItem(dialog, IDC_INFO_PANEL) || !strip) return FailInit(dialog);
+  if (!GetDlgItem(dialog, IDC_INFO_PANEL) || !strip) {
+    FailInit(dialog);
+    return TRUE;  // as the initialisation ends here after the gauge is attached
+  }
   SubclassScaleStrip(strip);
   SetTimer(dialog, kMonitorTimerId, kMonitorPeriodMs, TimerTick);
   g_monitor.initialised = true;

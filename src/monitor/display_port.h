@@ -10,6 +10,5 @@ class DisplayPort {
   virtual void UpdateLevel() = 0;
 };
 
-// Null until the main window installs its port; nothing is shown meanwhile.
-DisplayPort* Display();
+// Until the main window installs its port nothing is shown.
 DisplayPort* SetDisplayPort(DisplayPort* port);

@@ -18,8 +18,6 @@ void SetText(int id, const ZChar* text) {
 }
 }  // namespace
 
-DisplayPort* Display() { return g_display; }
-
 DisplayPort* SetDisplayPort(DisplayPort* port) {
   DisplayPort* old = g_display;
   g_display = port;

@@ -16,13 +16,13 @@ void ToNotifyIconData(const NotifyIconRecord& record, NOTIFYICONDATAW* data) {
   data->szTip[kTrayTipUnits - 1] = 0;
 }
 
-void LoadLevelIcons(HINSTANCE instance) {
+void LoadLevelIcons(HINSTANCE instance, const wchar_t* appIconName) {
   for (int i = 0; i < kFillLevelIcons; ++i)
     LevelIcons[i] =
         reinterpret_cast<IconHandle>(LoadIconW(instance, MAKEINTRESOURCEW(IDI_LEVEL_FIRST + i)));
   LevelIcons[kSpareIconIndex] =
       reinterpret_cast<IconHandle>(LoadIconW(instance, MAKEINTRESOURCEW(IDI_SPARE)));
-  LevelIcons[kAppIconIndex] = reinterpret_cast<IconHandle>(LoadIconW(instance, L"ZOR"));
+  LevelIcons[kAppIconIndex] = reinterpret_cast<IconHandle>(LoadIconW(instance, appIconName));
 }
 
 namespace {

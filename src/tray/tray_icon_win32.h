@@ -12,7 +12,7 @@
 void ToNotifyIconData(const NotifyIconRecord& record, NOTIFYICONDATAW* data);
 
 // LevelIcons from the program's icons: 126 to 140, 141, and "ZOR".
-void LoadLevelIcons(HINSTANCE instance);
+void LoadLevelIcons(HINSTANCE instance, const wchar_t* appIconName);
 
 inline void SetTrayOwner(HWND mainDialog) { g_mainDialog = FromHwnd(mainDialog); }
 inline void AddTrayIcon(HWND owner) { AddTrayIcon(FromHwnd(owner)); }
