@@ -53,7 +53,7 @@ ProcessRow* MakeRow(const ZChar* name, size_t nameLen, const ZChar* pid, size_t 
 
 bool IsBlank(ZChar c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
-ZChar FoldAsciiUpper(ZChar c) { return (c >= 'A' && c <= 'Z') ? static_cast<ZChar>(c + 32) : c; }
+ZChar FoldAsciiLetter(ZChar c) { return (c >= 'A' && c <= 'Z') ? static_cast<ZChar>(c + 32) : c; }
 
 int Directed(int order, bool firstOrder) { return firstOrder ? order : -order; }
 
@@ -132,8 +132,8 @@ void ToggleSortDirection(int column) {
 int CompareRowsByName(const ProcessRow* a, const ProcessRow* b) {
   int order = 0;
   for (int i = 0; i < kTextUnits; ++i) {
-    ZChar x = FoldAsciiUpper(a->nameText[i]);
-    ZChar y = FoldAsciiUpper(b->nameText[i]);
+    ZChar x = FoldAsciiLetter(a->nameText[i]);
+    ZChar y = FoldAsciiLetter(b->nameText[i]);
     if (x != y) {
       order = x < y ? -1 : 1;  // ZChar is unsigned: plain unit order
       break;

@@ -111,7 +111,6 @@ void DrawScaleTicks(WindowHandle strip) {
   // Before the first refresh the limit is not known yet: the tool's own
   // address space stands in, for this drawing only.
   if (limitMb == 0) limitMb = System().TotalVirtual() >> 20;
-  double perMark = GbPerMark(limitMb);
 
   GdiApi& gdi = Gdi();
   DcHandle dc = gdi.GetDC(strip);
@@ -121,7 +120,7 @@ void DrawScaleTicks(WindowHandle strip) {
     int32_t y = Saturate(kScaleTopY + static_cast<int64_t>(k) * spacing);
     DrawEtchedLine(dc, kScaleMarkLeft, y, right, y);
     ZChar label[kScaleLabelUnits];
-    FormatMark(ExactMul(kScaleMarks - 1 - k, perMark), label, kScaleLabelUnits);
+    FormatScaleLabel(limitMb, kScaleMarks - 1 - k, label, kScaleLabelUnits);
     DrawLabelText(dc, strip, 0, y, label);
   }
   gdi.ReleaseDC(strip, dc);
