@@ -47,10 +47,13 @@ void PlaceAtDefaultPosition() {
   if (!ui.GetPlacement(kMainWindow, &r, &show)) return;
   int32_t width = r.right - r.left, height = r.bottom - r.top;
   int32_t screen = ui.ScreenWidth();
-  ui.SetPlacement(kMainWindow, Rect{screen - width, 0, screen, height}, show);
   int32_t ox = 0, oy = 0;
   ui.WorkAreaOrigin(&ox, &oy);
-  g_viewSettings.windowX = screen - width + ox;
+  // The screen's right edge, whatever the work area's offset; the top of the
+  // work area, below a task bar at the top.
+  int32_t left = screen - width - ox;
+  ui.SetPlacement(kMainWindow, Rect{left, 0, left + width, height}, show);
+  g_viewSettings.windowX = screen - width;
   g_viewSettings.windowY = oy;
 }
 

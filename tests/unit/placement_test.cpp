@@ -155,6 +155,17 @@ TEST_F(PlacementTest, StoredPositionsAreScreenCoordinatesAndRoundTripWithATaskBa
   PlaceAtStoredPosition(kShowShow);
   EXPECT_EQ(ui.rects[kMainWindow], (Rect{1090, 0, 1280, 250}));
 
+  // With a task bar on the left the window still ends at the screen's edge.
+  ui.origin[0] = 60;
+  ui.origin[1] = 0;
+  PlaceAtDefaultPosition();
+  EXPECT_EQ(ui.rects[kMainWindow], (Rect{1030, 0, 1220, 250}));  // work-area coordinates
+  EXPECT_EQ(g_viewSettings.windowX, 1090);
+  PlaceAtStoredPosition(kShowShow);
+  EXPECT_EQ(ui.rects[kMainWindow], (Rect{1030, 0, 1220, 250}));
+
+  ui.origin[0] = 0;
+  ui.origin[1] = 30;
   g_viewSettings.windowX = -1200;  // a monitor left of the primary one
   g_viewSettings.windowY = 130;
   PlaceAtStoredPosition(kShowHide);
