@@ -25,34 +25,18 @@ struct TrayIconView {
   std::wstring tip;
 };
 
-struct ToolTipSearch {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectToolTips(HWND window, LPARAM param) {
-  ToolTipSearch* s = reinterpret_cast<ToolTipSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t cls[64] = L"";
-  GetClassNameW(window, cls, 64);
-  if (pid == s->pid && wcscmp(cls, TOOLTIPS_CLASSW) == 0) s->found.push_back(window);
-  return TRUE;
-}
-
 // The tray's icons with their tips: the tips are the tools of the explorer
 // process's tooltip windows, read through a record in that process.
 std::vector<TrayIconView> TrayIcons() {
   std::vector<TrayIconView> icons;
   HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
   if (!tray) return icons;
-  ToolTipSearch search = {0, {}};
-  GetWindowThreadProcessId(tray, &search.pid);
-  EnumWindows(CollectToolTips, reinterpret_cast<LPARAM>(&search));
+  DWORD explorer = 0;
+  GetWindowThreadProcessId(tray, &explorer);
   const size_t kTextUnits = 1024;
-  RemoteBuffer remote(search.pid, sizeof(TTTOOLINFOW) + kTextUnits * sizeof(wchar_t));
+  RemoteBuffer remote(explorer, sizeof(TTTOOLINFOW) + kTextUnits * sizeof(wchar_t));
   if (!remote.Ok()) return icons;
-  for (HWND tips : search.found) {
+  for (HWND tips : WindowsOf(explorer, TOOLTIPS_CLASSW, false)) {
     int count = static_cast<int>(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
       TTTOOLINFOW tool = {};

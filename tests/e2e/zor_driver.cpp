@@ -178,6 +178,7 @@ namespace {
 struct WindowSearch {
   DWORD pid;
   const wchar_t* className;
+  bool visibleOnly;
   std::vector<HWND> found;
 };
 
@@ -187,49 +188,33 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   GetWindowThreadProcessId(window, &pid);
   wchar_t cls[64] = L"";
   GetClassNameW(window, cls, 64);
-  if (pid == s->pid && IsWindowVisible(window) && wcscmp(cls, s->className) == 0)
+  if (pid == s->pid && (!s->visibleOnly || IsWindowVisible(window)) &&
+      wcscmp(cls, s->className) == 0)
     s->found.push_back(window);
   return TRUE;
 }
 }  // namespace
 
-std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
-  WindowSearch s = {pid, className, {}};
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnly) {
+  WindowSearch s = {pid, className, visibleOnly, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 
-namespace {
-struct ClassAndTitle {
-  DWORD pid;
-  const wchar_t* className;
-  const wchar_t* title;
-  HWND found;
-};
-
-BOOL CALLBACK FindClassAndTitle(HWND window, LPARAM param) {
-  ClassAndTitle* s = reinterpret_cast<ClassAndTitle*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t cls[64] = L"";
-  GetClassNameW(window, cls, 64);
-  if (pid != s->pid || !IsWindowVisible(window) || wcscmp(cls, s->className) != 0 ||
-      WindowText(window) != s->title)
-    return TRUE;
-  s->found = window;
-  return FALSE;
-}
-}  // namespace
-
 HWND WaitForWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs) {
-  ClassAndTitle s = {pid, className, title, nullptr};
+  HWND found = nullptr;
   WaitFor(
       [&] {
-        EnumWindows(FindClassAndTitle, reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
+        for (HWND window : WindowsOf(pid, className)) {
+          if (WindowText(window) == title) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
       },
       timeoutMs);
-  return s.found;
+  return found;
 }
 
 RemoteBuffer::RemoteBuffer(DWORD pid, size_t bytes) : bytes_(bytes) {

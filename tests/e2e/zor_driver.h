@@ -74,8 +74,9 @@ class ZorTest : public ::testing::Test {
   void TearDown() override;
 };
 
-// Visible top-level windows of a class that belong to a process.
-std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className);
+// Top-level windows of a class that belong to a process (the visible ones
+// unless visibleOnly is false).
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnly = true);
 
 // A visible top-level window of a class and title that belongs to a process,
 // waited for; null if none came.
