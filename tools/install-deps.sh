@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build and test.
 # Idempotent: quiet and quick when everything is already there.
+# Usage: install-deps.sh [--guest]
+#   --guest: what builds and runs the emulated machine (tools/guest/) instead.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
   wine wine32:i386 fonts-wine
   xvfb xauth x11-utils imagemagick
 )
+if [ "${1:-}" = --guest ]; then
+  packages=(qemu-system-x86 debootstrap e2fsprogs tar)
+fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

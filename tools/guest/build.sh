@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the emulated machine that runs the Windows layer where this kernel
+# runs no 32-bit programs: a Debian 12 root (debootstrap) holding only what
+# the tests need at run time, as an ext4 image, with the kernel and initramfs
+# of its own linux-image-amd64. Built once per machine and cached outside the
+# checkout, keyed by this script: a change to it builds the guest anew. The
+# guest's init comes with each run (run.sh), so changing it needs no rebuild.
+# Prints the guest's directory.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cache=${ZOR_GUEST_CACHE:-/var/cache/zorvane-guest}
+key=$(sha256sum <"$here/build.sh" | cut -c1-16)
+dir=$cache/$key
+if [ -f "$dir/ready" ]; then
+  echo "$dir"
+  exit 0
+fi
+
+# Run-time needs of the Windows layer and the demonstration; ctest comes with
+# cmake, so the guest runs the very same test command as the host.
+if [ "$(id -u)" -ne 0 ]; then exec sudo bash "$0"; fi
+
+packages=(linux-image-amd64 kmod wine wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
+  cmake)
+
+mkdir -p "$cache"
+exec 9>"$cache/lock"
+flock 9
+if [ -f "$dir/ready" ]; then
+  echo "$dir"
+  exit 0
+fi
+echo "guest: building the emulated machine once for this machine (about 5 minutes)" >&2
+start=$SECONDS
+find "$cache" -mindepth 1 -maxdepth 1 ! -name lock -exec rm -rf --one-file-system {} +
+work=$dir.part
+root=$work/root
+mkdir -p "$root"
+cleanup() {
+  for m in dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
+  rm -rf --one-file-system "$work"
+}
+trap cleanup EXIT
+
+# The host's own Debian mirror, so that the guest comes from where the host's
+# packages come from.
+mirror=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\)\/\?$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
+mirror=${mirror:-http://deb.debian.org/debian}
+debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work.log" 2>&1 ||
+  { tail -20 "$work.log" >&2; exit 1; }
+
+mount -t proc proc "$root/proc"
+mount -t sysfs sysfs "$root/sys"
+mount --bind /dev "$root/dev"
+mount --bind /dev/pts "$root/dev/pts"
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+chmod +x "$root/usr/sbin/policy-rc.d"
+cat >"$root/etc/apt/sources.list" <<SOURCES
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb ${mirror%/debian}/debian-security bookworm-security main
+SOURCES
+# Only what finds and mounts the root disk goes into the initramfs.
+mkdir -p "$root/etc/initramfs-tools/conf.d"
+echo MODULES=list >"$root/etc/initramfs-tools/conf.d/zor"
+printf '%s\n' virtio_pci virtio_blk ext4 >>"$root/etc/initramfs-tools/modules"
+in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C "$@"; }
+in_root dpkg --add-architecture i386
+{
+  in_root apt-get update -qq
+  in_root apt-get install -y -qq --no-install-recommends "${packages[@]}"
+  in_root apt-get clean
+} >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
+for m in dev/pts dev proc sys; do umount "$root/$m"; done
+
+# PID 1: mounts the run's own share and hands over to the init it brings.
+cat >"$root/usr/local/sbin/zor-init" <<'INIT'
+#!/bin/sh
+mount -t proc proc /proc
+mount -t tmpfs -o mode=755 tmpfs /run
+mkdir /run/zor
+modprobe -a 9pnet_virtio 9p
+mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 zorrun /run/zor
+exec /bin/bash /run/zor/init
+INIT
+chmod 755 "$root/usr/local/sbin/zor-init"
+cp "$root"/boot/vmlinuz-* "$work/vmlinuz"
+cp "$root"/boot/initrd.img-* "$work/initrd.img"
+rm -rf "$root"/usr/share/doc/* "$root"/usr/share/man/* "$root"/var/lib/apt/lists/* "$root"/boot/*
+size=$(du -sm "$root" | cut -f1)
+# No journal: the disk is only ever used through a throw-away snapshot.
+mke2fs -q -t ext4 -O ^has_journal -L zorguest -d "$root" "$work/root.img" "$((size * 5 / 4 + 256))M" >&2
+rm -rf --one-file-system "$root" "$work.log"
+mv "$work" "$dir"
+touch "$dir/ready"
+echo "guest: built in $((SECONDS - start)) s ($((size)) MB)" >&2
+echo "$dir"

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs a command of this checkout inside the emulated x86-64 machine (built
+# once by build.sh): the checkout is shared at the same path, the directories
+# given with --stage are copied onto the guest's own memory first (mounted
+# over their place, so that nothing written there comes back), the output is
+# streamed here, and the command's exit status is this script's.
+# Usage: run.sh [--stage DIR]... COMMAND [ARGS...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../.." && pwd)
+stage=()
+while [ "${1:-}" = --stage ]; do
+  stage+=("$(cd "$2" && pwd)")
+  shift 2
+done
+
+guest=$(bash "$here/build.sh")
+run=$(mktemp -d)
+trap 'rm -rf "$run"' EXIT
+cp "$here/init" "$run/init"
+{
+  declare -p src stage
+  echo "cwd=$(printf %q "$PWD")"
+  printf 'cmd=('
+  printf '%q ' "$@"
+  echo ')'
+  export -p | grep -E '^declare -x (CI|ZOR_[A-Z0-9_]*|WINE[A-Z0-9_]*)=' || true
+} >"$run/job"
+mkfifo "$run/out"
+cat "$run/out" &
+reader=$!
+
+shares=()
+for s in "zorsrc=$src" "zorrun=$run"; do
+  shares+=(-fsdev "local,id=${s%%=*},path=${s#*=},security_model=none"
+    -device "virtio-9p-pci,fsdev=${s%%=*},mount_tag=${s%%=*}")
+done
+# No KVM here: TCG on both cores. SMAP off (QEMU 7.2's emulated iret trips it
+# and kills 32-bit Wine); no mitigations and a trusted TSC make the guest
+# kernel far cheaper to emulate.
+timeout -k 10 "${ZOR_GUEST_TIMEOUT:-4800}" qemu-system-x86_64 \
+  -accel tcg,thread=multi -smp 2 -m "${ZOR_GUEST_MEMORY:-6144}" -cpu max,la57=off,smap=off \
+  -nodefaults -no-user-config -display none -no-reboot \
+  -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
+  -append "root=/dev/vda rw init=/usr/local/sbin/zor-init console=ttyS0 quiet mitigations=off tsc=reliable panic=-1" \
+  -drive "file=$guest/root.img,if=virtio,format=raw,snapshot=on" \
+  "${shares[@]}" \
+  -device virtio-serial-pci -chardev "file,id=out,path=$run/out" \
+  -device virtserialport,chardev=out,name=zor.out \
+  -serial "file:$run/console.log" || true
+wait "$reader" || true
+if [ ! -s "$run/status" ]; then
+  echo "guest: the emulated machine stopped before the command ended; its console said:" >&2
+  tail -n 30 "$run/console.log" >&2 || true
+  exit 1
+fi
+exit "$(cat "$run/status")"
