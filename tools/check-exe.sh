@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks the built ZOR.exe: at most 150 KB, large-address-aware, importing
-# only Windows' own DLLs (a user copies the one file and runs it).
+# Checks a built executable (ZOR.exe, zorlog.exe): at most 150 KB,
+# large-address-aware, importing only Windows' own DLLs (a user copies the one
+# file and runs it), and from them only functions that Windows 2000 has
+# (win2000-imports.txt).
 # Usage: tools/check-exe.sh build/win/bin/ZOR.exe
 set -euo pipefail
 exe=$1
@@ -9,9 +11,9 @@ size=$(stat -c %s "$exe")
 headers=$(i686-w64-mingw32-objdump -p "$exe")
 imports=$(grep 'DLL Name:' <<<"$headers" | awk '{print toupper($3)}' | sort | tr '\n' ' ')
 status=0
-echo "ZOR.exe: $size bytes (limit $limit); imports: $imports"
+echo "$(basename "$exe"): $size bytes (limit $limit); imports: $imports"
 if [ "$size" -gt "$limit" ]; then
-  echo "ZOR.exe is larger than $limit bytes: see i686-w64-mingw32-nm --size-sort -S and a -Wl,-Map map"
+  echo "$(basename "$exe") is larger than $limit bytes: see i686-w64-mingw32-nm --size-sort -S and a -Wl,-Map map"
   status=1
 fi
 for dll in $imports; do
@@ -19,15 +21,24 @@ for dll in $imports; do
     ADVAPI32.DLL | COMCTL32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | PSAPI.DLL | \
       SHELL32.DLL | USER32.DLL) ;;
     *)
-      echo "ZOR.exe imports $dll, which Windows does not ship"
+      echo "$(basename "$exe") imports $dll, which Windows does not ship"
       status=1
       ;;
   esac
 done
+# "DLL FUNCTION" for each import, from objdump's import tables.
+functions=$(awk '/DLL Name:/ { dll = toupper($3); next } dll && /^\t[0-9a-f]+\t/ { print dll, $NF }' \
+  <<<"$headers" | sort)
+unknown=$(comm -23 <(echo "$functions") <(grep -v '^#' "$(dirname "$0")/win2000-imports.txt" | sort))
+if [ -n "$unknown" ]; then
+  echo "$(basename "$exe") imports functions not known to exist on Windows 2000 (see tools/win2000-imports.txt):"
+  echo "$unknown" | sed 's/^/  /'
+  status=1
+fi
 # IMAGE_FILE_LARGE_ADDRESS_AWARE (0x0020) in the file header's characteristics.
 chars=$(sed -n 's/^Characteristics *0x\([0-9a-f]*\)$/\1/p' <<<"$headers" | head -1)
 if [ $((0x${chars:-0} & 0x20)) -eq 0 ]; then
-  echo "ZOR.exe is not marked large-address-aware"
+  echo "$(basename "$exe") is not marked large-address-aware"
   status=1
 fi
 exit $status

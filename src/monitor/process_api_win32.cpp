@@ -6,8 +6,16 @@
 
 namespace {
 
+typedef DWORD(WINAPI* ImageFileNameProc)(HANDLE, LPWSTR, DWORD);
+
 class Win32ProcessApi : public ProcessApi {
  public:
+  // Windows 2000's PSAPI has no GetProcessImageFileNameW, and a static import
+  // of it would stop the loader from starting the program there.
+  Win32ProcessApi()
+      : imageFileName_(reinterpret_cast<ImageFileNameProc>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"psapi.dll"), "GetProcessImageFileNameW")))) {}
+
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
   }
@@ -48,8 +56,13 @@ class Win32ProcessApi : public ProcessApi {
     return ::EnumProcessModules(h, &module, sizeof module, &needed) != FALSE;
   }
   uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override {
-    return ::GetProcessImageFileNameW(h, path, units);
+    if (imageFileName_) return imageFileName_(h, path, units);
+    // The main module's path ends in the same image name.
+    return ::GetModuleFileNameExW(h, nullptr, path, units);
   }
+
+ private:
+  ImageFileNameProc imageFileName_;
 };
 
 }  // namespace

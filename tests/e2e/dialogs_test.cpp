@@ -6,6 +6,7 @@
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
@@ -362,6 +363,65 @@ TEST_F(ZorTest, AutoConnectHelpAndAboutAsAUserDrivesThem) {
   // The main window went on untouched behind them.
   EXPECT_TRUE(IsWindowVisible(zor.Window()));
   EXPECT_EQ(zor.Text(IDC_INFO_PANEL), InfoPanel(typed.substr(0, 63), L"-", L"0"));
+  target.Exit();
+  RemoveCopy(exe);
+}
+
+// The path a module of that name was loaded from in a process; "" if none.
+std::wstring ModulePath(DWORD pid, const wchar_t* moduleName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return L"";
+  MODULEENTRY32W module = {};
+  module.dwSize = sizeof module;
+  std::wstring path;
+  for (BOOL more = Module32FirstW(snapshot, &module); more && path.empty();
+       more = Module32NextW(snapshot, &module))
+    if (!_wcsicmp(module.szModule, moduleName)) path = module.szExePath;
+  CloseHandle(snapshot);
+  return path;
+}
+
+// Windows 2000's PSAPI.DLL has no GetProcessImageFileNameW. With a stand-in
+// that exports only what that one has, loaded beside a copy of the program
+// instead of the system's, the target is found by its image name, measured
+// and listed in the chooser just as with the system's own.
+TEST_F(ZorTest, FindsMeasuresAndListsATargetWithWindows2000sPsapiAsWithTheSystems) {
+  const std::wstring name = L"ZorE2EPsapi" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"--commit 65536", exe));
+  const wchar_t kCopy[] = L"zor2000.exe";
+  const std::wstring copy = CopyZorAs(kCopy);
+  const std::wstring standIn = copy.substr(0, copy.find_last_of(L'\\') + 1) + L"psapi.dll";
+  ASSERT_TRUE(CopyFileW((BinDir() + L"psapi2000.dll").c_str(), standIn.c_str(), FALSE));
+  SetWineVersionFor(kCopy, L"win10");
+  SetWineDllOverrideFor(kCopy, L"psapi", L"native");
+
+  for (const std::wstring& zorExe : {copy, ZorExe()}) {
+    SCOPED_TRACE(Utf8(zorExe));
+    ZorRun zor;
+    ASSERT_TRUE(zor.Start(name, zorExe));
+    EXPECT_EQ(_wcsicmp(ModulePath(zor.Pid(), L"psapi.dll").c_str(), standIn.c_str()) == 0,
+              zorExe == copy);
+    EXPECT_TRUE(zor.WaitForText(IDC_INFO_PANEL, InfoPanelFor(name, target)))
+        << Utf8(zor.Text(IDC_INFO_PANEL));
+    HWND dialog = OpenDialog(zor, IDM_CONNECT, L"Choose a process to view.");
+    ASSERT_NE(dialog, nullptr);
+    {
+      ChooserList list(zor, dialog);
+      std::vector<Row> rows = list.Rows();
+      int at = list.Find(target.Pid());
+      ASSERT_GE(at, 0);
+      EXPECT_EQ(rows[at].name, name);
+      EXPECT_EQ(rows[at].mb, std::to_wstring(QueryProcessVirtualSize(target.Pid()) >> 10));
+    }
+    PressKey(dialog, VK_ESCAPE);
+    ASSERT_TRUE(WaitClosed(dialog));
+    DWORD code = 99;
+    ASSERT_TRUE(zor.Close(&code));
+  }
+  DeleteFileW(standIn.c_str());
+  RemoveCopy(copy);
   target.Exit();
   RemoveCopy(exe);
 }

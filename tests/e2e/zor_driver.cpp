@@ -67,6 +67,10 @@ void SetWineVersionFor(const wchar_t* imageName, const wchar_t* version) {
   SetWineAppText(imageName, L"", L"Version", version);
 }
 
+void SetWineDllOverrideFor(const wchar_t* imageName, const wchar_t* dll, const wchar_t* order) {
+  SetWineAppText(imageName, L"\\DllOverrides", dll, order);
+}
+
 void SetWineUnmanagedFor(const wchar_t* imageName) {
   SetWineAppText(imageName, L"\\X11 Driver", L"Managed", L"N");
 }

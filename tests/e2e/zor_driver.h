@@ -29,6 +29,8 @@ void RemoveCopy(const std::wstring& path);
 extern const wchar_t kSettingsKey[];
 void DeleteSettingsKey();
 void SetWineVersionFor(const wchar_t* imageName, const wchar_t* version);
+// Wine's load order of one DLL for one program ("native": the DLL beside it).
+void SetWineDllOverrideFor(const wchar_t* imageName, const wchar_t* dll, const wchar_t* order);
 // Wine draws the program's window frames itself instead of leaving them to
 // a window manager. With no window manager there, Wine otherwise waits two
 // seconds for one at every hiding of a framed window: each closed dialog,
