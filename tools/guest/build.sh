@@ -89,7 +89,7 @@ cp "$root"/boot/initrd.img-* "$work/initrd.img"
 rm -rf "$root"/usr/share/doc/* "$root"/usr/share/man/* "$root"/var/lib/apt/lists/* "$root"/boot/*
 size=$(du -sm "$root" | cut -f1)
 # No journal: the disk is only ever used through a throw-away snapshot.
-mke2fs -q -t ext4 -O ^has_journal -L zorguest -d "$root" "$work/root.img" "$((size * 5 / 4 + 256))M" >&2
+mke2fs -q -t ext4 -O ^has_journal -L zorguest -d "$root" "$work/root.img" "$((size * 5 / 4 + 256))M" >/dev/null
 rm -rf --one-file-system "$root" "$work.log"
 mv "$work" "$dir"
 touch "$dir/ready"
