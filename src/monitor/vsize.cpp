@@ -19,6 +19,12 @@ const SystemInfoRecord& CachedSystemInfo() {
 void ResetSystemInfoCache() { g_filled = false; }
 
 uint32_t QueryProcessVirtualSize(uint32_t pid) {
+  AddressSpaceStats stats;
+  return WalkAddressSpace(pid, &stats);
+}
+
+uint32_t WalkAddressSpace(uint32_t pid, AddressSpaceStats* stats) {
+  *stats = AddressSpaceStats();
   ProcessApi& api = Processes();
   ProcessHandle h = api.OpenProcess(kProcessQueryInformation, pid);
   if (!h) return 0;
@@ -35,20 +41,29 @@ uint32_t QueryProcessVirtualSize(uint32_t pid) {
     if (api.VirtualQueryEx(h, static_cast<uint32_t>(address), &region) != kRegionInfoBytes) break;
     uint64_t end = region.base + region.size;
     if (end <= address) break;  // a region that does not advance would loop forever
-    if (end < si.maximumAddress) {
-      if (region.state == kMemCommit || region.state == kMemReserve)
-        sum += static_cast<uint32_t>(region.size);
-      address = end;
-      continue;
+    ++stats->regions;
+    const bool last = end >= si.maximumAddress;
+    uint64_t counted = 0;
+    if (!last) {
+      if (region.state == kMemCommit || region.state == kMemReserve) counted = region.size;
+    } else if (region.state != kMemFree && si.pageSize &&
+               region.base + si.pageSize <= si.maximumAddress) {
+      // The last region counts page by page from its base while a whole page
+      // fits below the last usable byte, so the page ending at it is left out.
+      counted = (si.maximumAddress - region.base) / si.pageSize * si.pageSize;
     }
-    // The last region counts page by page from its base while a whole page
-    // fits below the last usable byte, so the page ending at it is left out.
-    if (region.state != kMemFree && si.pageSize &&
-        region.base + si.pageSize <= si.maximumAddress) {
-      uint64_t pages = (si.maximumAddress - region.base) / si.pageSize;
-      sum += static_cast<uint32_t>(pages * si.pageSize);
+    sum += static_cast<uint32_t>(counted);
+    if (region.state == kMemCommit) stats->committed += counted;
+    if (region.state == kMemReserve) stats->reserved += counted;
+    if (region.state == kMemFree) {
+      // Only the part inside the range: from the walk's address to the
+      // region's end, or past the last usable byte for the last one.
+      uint64_t piece = (last ? si.maximumAddress + 1 : end) - address;
+      stats->free += piece;
+      if (piece > stats->largestFree) stats->largestFree = piece;
     }
-    break;
+    if (last) break;
+    address = end;
   }
   api.CloseHandle(h);
   return sum >> 10;

@@ -26,6 +26,17 @@ TEST_F(VsizeTest, SumsCommittedAndReservedButNotFreeRegions) {
   EXPECT_EQ(QueryProcessVirtualSize(100), (0x10000u + 0x30000u + 0x90000u) >> 10);
   EXPECT_EQ(api.regionQueries, 5);  // one query per region
   EXPECT_EQ(api.OpenHandles(), 0u);
+
+  // The same one walk split by state; free pieces between regions and at the
+  // end, the last one only up to the last usable byte.
+  AddressSpaceStats stats;
+  EXPECT_EQ(WalkAddressSpace(100, &stats), (0x10000u + 0x30000u + 0x90000u) >> 10);
+  EXPECT_EQ(api.regionQueries, 10);
+  EXPECT_EQ(stats.committed, 0x10000u + 0x90000u);
+  EXPECT_EQ(stats.reserved, 0x30000u);
+  EXPECT_EQ(stats.free, 0x7FF00000u + 0x10000u);
+  EXPECT_EQ(stats.largestFree, 0x7FF00000u);
+  EXPECT_EQ(stats.regions, 5u);
 }
 
 TEST_F(VsizeTest, UnknownStateCountsOnlyInTheLastRegion) {
@@ -38,6 +49,13 @@ TEST_F(VsizeTest, LastRegionIsCountedInWholePagesBelowTheLastUsableByte) {
   // The worked example: reserved, base 0x7FFE1000, 15 pages; 14 are counted.
   Target({{0x10000, 0x7FFD1000, kMemFree}, {0x7FFE1000, 0xF000, kMemReserve}});
   EXPECT_EQ(QueryProcessVirtualSize(100), 14u * 4096u >> 10);
+  // The split counts what the size counts: a free piece before, 14 pages.
+  AddressSpaceStats stats;
+  WalkAddressSpace(100, &stats);
+  EXPECT_EQ(stats.reserved, 14u * 4096u);
+  EXPECT_EQ(stats.committed, 0u);
+  EXPECT_EQ(stats.free, 0x7FFD1000u);
+  EXPECT_EQ(stats.largestFree, 0x7FFD1000u);
 }
 
 TEST_F(VsizeTest, FreeLastRegionAddsNothingAndARegionEndingAt4GiBDoesNotWrap) {
@@ -64,8 +82,13 @@ TEST_F(VsizeTest, FailureInMidWalkReturnsTheSumSoFar) {
                            {0x310000, 0x7FCE0000, kMemCommit}});
   p.failQueryAt = 2;
   EXPECT_EQ(QueryProcessVirtualSize(100), 0x300000u >> 10);
+  AddressSpaceStats stats;
+  WalkAddressSpace(100, &stats);
+  EXPECT_EQ(stats.committed + stats.reserved, 0x300000u);
+  EXPECT_EQ(stats.regions, 2u);
   p.failQueryAt = 0;
-  EXPECT_EQ(QueryProcessVirtualSize(100), 0u);
+  EXPECT_EQ(WalkAddressSpace(100, &stats), 0u);
+  EXPECT_EQ(stats.regions, 0u);
   EXPECT_EQ(api.OpenHandles(), 0u);
 }
 
