@@ -34,4 +34,5 @@ echo "== Windows under Wine"
 configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release
 tools/check-exe.sh build/win/bin/ZOR.exe
+tools/check-exe.sh build/win/bin/zorlog.exe
 tools/wine-exec.sh --stage build/win bash tools/wine-tests.sh

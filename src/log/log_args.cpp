@@ -1,0 +1,87 @@
+#include "log/log_args.h"
+
+const char kLogUsage[] =
+    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID\n"
+    "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\n"
+    "        again after it exits\n"
+    "  PID   that process only, until it exits\n"
+    "  -i    seconds between rows, 1 to 3600 (default 1)\n"
+    "  -n    stop after that many rows (default: until Ctrl+C)\n"
+    "  -o    append the rows to FILE (default: standard output)\n";
+
+namespace {
+
+// All digits and at most 2^32 - 1: the value; otherwise false.
+bool ParseNumber(const ZChar* s, uint32_t* value) {
+  uint64_t v = 0;
+  if (!*s) return false;
+  for (; *s; ++s) {
+    if (*s < '0' || *s > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(*s - '0');
+    if (v > 0xFFFFFFFFu) return false;
+  }
+  *value = static_cast<uint32_t>(v);
+  return true;
+}
+
+bool AllDigits(const ZChar* s) {
+  if (!*s) return false;
+  for (; *s; ++s)
+    if (*s < '0' || *s > '9') return false;
+  return true;
+}
+
+bool Fail(ZChar* error, const char* what, const ZChar* value = nullptr, const char* after = "") {
+  ZBuilder b(error, kLogErrorUnits);
+  b.AddAscii(what);
+  if (value) b.Add(value).AddAscii(after);
+  return false;
+}
+
+}  // namespace
+
+bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* error) {
+  *args = LogArgs();
+  error[0] = 0;
+  const ZChar* target = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const ZChar* a = argv[i];
+    if (a[0] != '-' || !a[1]) {
+      if (target) return Fail(error, "more than one process given: ", a);
+      target = a;
+      continue;
+    }
+    if ((a[1] != 'i' && a[1] != 'n' && a[1] != 'o') || a[2])
+      return Fail(error, "unknown option ", a);
+    if (i + 1 >= argc) return Fail(error, "option ", a, " needs a value");
+    const ZChar* v = argv[++i];
+    if (a[1] == 'o') {
+      if (!*v) return Fail(error, "option -o needs a file name");
+      args->file = v;
+      continue;
+    }
+    uint32_t n = 0;
+    if (!AllDigits(v)) return Fail(error, "option ", a, " takes a whole number");
+    if (a[1] == 'i') {
+      if (!ParseNumber(v, &n) || n < 1 || n > 3600)
+        return Fail(error, "-i must be from 1 to 3600 seconds, not ", v);
+      args->intervalSeconds = n;
+    } else {
+      if (!ParseNumber(v, &n) || n < 1)
+        return Fail(error, "-n must be from 1 to 4294967295 rows, not ", v);
+      args->rows = n;
+    }
+  }
+  if (!target) return Fail(error, "no process name or PID given");
+  if (!*target) return Fail(error, "the process name is empty");
+  if (AllDigits(target)) {
+    if (!ParseNumber(target, &args->pid) || args->pid == 0)
+      return Fail(error, "no process can have the PID ", target);
+    return true;
+  }
+  // Longer names could never equal what the lookup compares against.
+  if (ZLenBounded(target, kTextUnits) >= kTextUnits)
+    return Fail(error, "the process name is longer than 63 characters");
+  ZCopy(args->name, kTextUnits, target);
+  return true;
+}

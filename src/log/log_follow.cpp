@@ -1,0 +1,118 @@
+#include "log/log_follow.h"
+
+#include "monitor/proclist.h"
+#include "sysinfo/system_api.h"
+
+const char kLogHeader[] =
+    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+    "peak_virtual_mb,limit_mb\r\n";
+
+LogFollower::LogFollower(const LogArgs& args) : pid_(args.pid), byPid_(args.pid != 0) {
+  ZCopy(name_, kTextUnits, args.name);
+}
+
+bool LogFollower::Start(ZChar* error) {
+  if (!byPid_) return true;
+  AddressSpaceStats stats;
+  if (!WalkAddressSpace(pid_, &stats)) {
+    ZBuilder(error, kLogErrorUnits).AddAscii("PID ").AddInt(pid_).AddAscii(
+        " is not running or cannot be read");
+    return false;
+  }
+  // The name the lookup would see, for the status lines.
+  ZChar* record = FormatProcessRecord(pid_);
+  ZCopy(name_, kTextUnits, record ? record : ZT("?"));
+  for (ZChar* p = name_; *p; ++p)
+    if (*p == '\n') *p = 0;
+  ZFree(record);
+  return true;
+}
+
+void LogFollower::Status(LogStep* step, const char* before, const char* after) {
+  ZBuilder b(step->status[step->statusCount++], kLogStatusUnits);
+  b.AddAscii(before).Add(name_);
+  if (after) b.AddAscii(" (PID ").AddInt(pid_).AddAscii(after);
+}
+
+void LogFollower::Step(LogStep* step) {
+  *step = LogStep();
+  if (!connected_) {
+    if (!byPid_) pid_ = FindProcessByImageName(name_);
+    if (!pid_) {
+      if (!announced_) Status(step, "waiting for ", nullptr);
+      announced_ = true;
+      return;
+    }
+    connected_ = true;
+    peakMb_ = 0;
+    Status(step, "connected to ", ")");
+  }
+  uint32_t sizeKb = WalkAddressSpace(pid_, &step->stats);
+  if (!sizeKb) {
+    Status(step, "", ") exited");
+    connected_ = false;
+    if (byPid_) {
+      step->finished = true;
+    } else {
+      pid_ = 0;
+      Status(step, "waiting for ", nullptr);
+      announced_ = true;
+    }
+    return;
+  }
+  step->row = true;
+  step->pid = pid_;
+  step->virtualMb = sizeKb >> 10;
+  if (step->virtualMb > peakMb_) peakMb_ = step->virtualMb;
+  step->peakMb = peakMb_;
+  step->limitMb = System().TotalVirtual() >> 20;
+}
+
+namespace {
+
+class CharBuilder {
+ public:
+  CharBuilder(char* out, size_t cap) : out_(out), cap_(cap) { out_[0] = 0; }
+  CharBuilder& Add(const char* s) {
+    while (*s) Put(*s++);
+    return *this;
+  }
+  CharBuilder& Num(uint64_t v, int width = 1) {
+    char digits[20];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v);
+    for (; width > n; --width) Put('0');
+    while (n) Put(digits[--n]);
+    return *this;
+  }
+  size_t Length() const { return len_; }
+
+ private:
+  void Put(char c) {
+    if (len_ + 1 >= cap_) return;
+    out_[len_++] = c;
+    out_[len_] = 0;
+  }
+  char* out_;
+  size_t cap_;
+  size_t len_ = 0;
+};
+
+int Field(int v) { return v < 0 ? 0 : v; }
+
+}  // namespace
+
+size_t FormatLogRow(const LogTime& t, const LogStep& s, char* out, size_t cap) {
+  if (!cap) return 0;
+  CharBuilder b(out, cap);
+  b.Num(Field(t.year), 4).Add("-").Num(Field(t.month), 2).Add("-").Num(Field(t.day), 2);
+  b.Add("T").Num(Field(t.hour), 2).Add(":").Num(Field(t.minute), 2).Add(":").Num(Field(t.second), 2);
+  b.Add(",").Num(s.pid).Add(",").Num(s.virtualMb);
+  b.Add(",").Num(s.stats.committed >> 20).Add(",").Num(s.stats.reserved >> 20);
+  b.Add(",").Num(s.stats.free >> 20).Add(",").Num(s.stats.largestFree >> 20);
+  b.Add(",").Num(s.stats.regions).Add(",").Num(s.peakMb).Add(",").Num(s.limitMb).Add("\r\n");
+  return b.Length();
+}

@@ -1,0 +1,244 @@
+// zorlog.exe under Wine, run as a user would run it from a console, its
+// standard output and error in files: its rows against what ZOR.exe's window
+// shows for the same target, the largest free block when the target takes
+// it, a target that exits and starts again, and its exit codes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/zor_driver.h"
+#include "res/resource.h"
+#include "support/target_process_win32.h"
+
+namespace {
+
+using namespace e2e;
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring path = std::wstring(temp) + L"zorlog-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                      L"-" + name;
+  DeleteFileW(path.c_str());
+  return path;
+}
+
+std::string ReadAll(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string text;
+  char buf[4096];
+  DWORD n;
+  while (ReadFile(file, buf, sizeof buf, &n, nullptr) && n) text.append(buf, n);
+  CloseHandle(file);
+  return text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// zorlog.exe with its standard output and error each in a file of its own.
+class ZorLog {
+ public:
+  ZorLog()
+      : out_(TempFile((std::to_wstring(++runs_) + L"-out.txt").c_str())),
+        err_(TempFile((std::to_wstring(runs_) + L"-err.txt").c_str())) {}
+  ~ZorLog() {
+    if (process_) {
+      TerminateProcess(process_, 1);
+      CloseHandle(process_);
+    }
+    DeleteFileW(out_.c_str());
+    DeleteFileW(err_.c_str());
+  }
+  bool Launch(const std::wstring& args) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE out = CreateFileW(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
+                             nullptr);
+    HANDLE err = CreateFileW(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
+                             nullptr);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    std::wstring exe = BinDir() + L"zorlog.exe";
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    PROCESS_INFORMATION pi = {};
+    BOOL ok = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!ok) return false;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    return true;
+  }
+  // Waits for the exit; its code, or 259 when it did not end in time.
+  DWORD Wait(DWORD timeoutMs = 30000) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+    return code;
+  }
+  DWORD Run(const std::wstring& args) { return Launch(args) ? Wait() : 0xFFFFFFFF; }
+  std::vector<std::string> Out() const { return Lines(ReadAll(out_)); }
+  std::vector<std::string> Err() const { return Lines(ReadAll(err_)); }
+
+ private:
+  static int runs_;
+  std::wstring out_, err_;
+  HANDLE process_ = nullptr;
+};
+int ZorLog::runs_ = 0;
+
+const char kHeader[] =
+    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+    "peak_virtual_mb,limit_mb";
+
+struct Row {
+  std::string time;
+  unsigned long long pid, virtualMb, committedMb, reservedMb, freeMb, largestFreeMb, regions,
+      peakMb, limitMb;
+};
+
+bool ParseRow(const std::string& line, Row* row) {
+  char time[32] = "";
+  int n = sscanf(line.c_str(), "%19[0-9T:-],%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu", time,
+                 &row->pid, &row->virtualMb, &row->committedMb, &row->reservedMb, &row->freeMb,
+                 &row->largestFreeMb, &row->regions, &row->peakMb, &row->limitMb);
+  row->time = time;
+  return n == 10 && row->time.size() == 19 && row->time[10] == 'T';
+}
+
+// The number after "Virtual Size:\n" in the info panel, or after "memory: ".
+unsigned long long Number(const std::wstring& text, const wchar_t* after) {
+  size_t at = text.find(after);
+  return at == std::wstring::npos ? 0 : wcstoull(text.c_str() + at + wcslen(after), nullptr, 10);
+}
+
+TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTargetTakesIt) {
+  const std::wstring name = L"ZorLogTarget" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"--reserve 65536 --commit 32768 --regions 4", exe));
+  ZorRun zor;
+  ASSERT_TRUE(zor.Start(name));
+  ASSERT_TRUE(WaitFor([&] { return Number(zor.Text(IDC_INFO_PANEL), L"Size:\n") > 0; }));
+  const unsigned long long shownMb = Number(zor.Text(IDC_INFO_PANEL), L"Size:\n");
+  const unsigned long long limitMb = Number(zor.Text(IDC_MAX_MEMORY), L"memory: ");
+
+  // Appended to a new file: the header, then three rows.
+  const std::wstring csv = TempFile(L"log.csv");
+  ZorLog log;
+  ASSERT_EQ(log.Run(L"-n 3 -o \"" + csv + L"\" " + name), 0u) << Utf8(csv);
+  std::vector<std::string> lines = Lines(ReadAll(csv));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], kHeader);
+  Row row = {};
+  for (size_t i = 1; i < lines.size(); ++i) {
+    ASSERT_TRUE(ParseRow(lines[i], &row)) << lines[i];
+    EXPECT_EQ(row.pid, target.Pid());
+    EXPECT_EQ(row.virtualMb, shownMb) << lines[i];
+    EXPECT_LE(row.committedMb + row.reservedMb, row.virtualMb) << lines[i];
+    EXPECT_GE(row.committedMb + row.reservedMb + 1, row.virtualMb) << lines[i];
+    EXPECT_GE(row.committedMb, 32u) << lines[i];
+    EXPECT_LE(row.largestFreeMb, row.freeMb) << lines[i];
+    EXPECT_GT(row.regions, 4u) << lines[i];
+    EXPECT_EQ(row.peakMb, shownMb) << lines[i];
+    EXPECT_EQ(row.limitMb, limitMb) << lines[i];
+  }
+  EXPECT_EQ(log.Out(), std::vector<std::string>());
+  EXPECT_EQ(log.Err(), std::vector<std::string>{"connected to " + Utf8(name) + " (PID " +
+                                                std::to_string(target.Pid()) + ")"});
+
+  // A block larger than all the other free space together fits only in the
+  // largest free block: reserving it takes that block, and the next row,
+  // appended without a second header, shows it.
+  const unsigned long long before = row.largestFreeMb;
+  ASSERT_GT(before, 64u);
+  const unsigned long long takeMb =
+      std::min(before - 1, std::max(row.freeMb - before + 1, (before + 1) / 2));
+  const std::string answer = target.Command("reserve " + std::to_string(takeMb << 10));
+  EXPECT_EQ(answer.compare(0, 3, "ok "), 0) << answer << " / " << lines[3] << " take " << takeMb;
+  ZorLog again;
+  ASSERT_EQ(again.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())), 0u);
+  lines = Lines(ReadAll(csv));
+  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_TRUE(ParseRow(lines[4], &row)) << lines[4];
+  EXPECT_LT(row.largestFreeMb, before) << lines[4];
+  EXPECT_GE(row.virtualMb, shownMb + takeMb) << lines[4];
+  DeleteFileW(csv.c_str());
+  DWORD code = 99;
+  EXPECT_TRUE(zor.Close(&code));
+  target.Exit();
+  RemoveCopy(exe);
+}
+
+TEST(ZorLog, WaitsForTheNameFollowsItsExitAndTheNextProcessOfThatName) {
+  const std::wstring name = L"ZorLogAgain" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::string n = Utf8(name);
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  ZorLog log;
+  ASSERT_TRUE(log.Launch(L"-n 2 " + name));
+  ASSERT_TRUE(WaitFor([&] { return log.Err().size() == 1; }, 15000));
+
+  TargetProcess first;
+  ASSERT_TRUE(first.Start(L"", exe));
+  ASSERT_TRUE(WaitFor([&] { return log.Out().size() == 2; }, 15000));
+  first.Exit();
+  ASSERT_TRUE(WaitFor([&] { return log.Err().size() == 4; }, 15000));
+  TargetProcess second;
+  ASSERT_TRUE(second.Start(L"", exe));
+  ASSERT_EQ(log.Wait(), 0u);
+
+  const std::string a = std::to_string(first.Pid()), b = std::to_string(second.Pid());
+  EXPECT_EQ(log.Err(), (std::vector<std::string>{"waiting for " + n, "connected to " + n + " (PID " + a + ")",
+                                                 n + " (PID " + a + ") exited", "waiting for " + n,
+                                                 "connected to " + n + " (PID " + b + ")"}));
+  std::vector<std::string> lines = log.Out();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], kHeader);
+  Row row;
+  ASSERT_TRUE(ParseRow(lines[1], &row)) << lines[1];
+  EXPECT_EQ(std::to_string(row.pid), a);
+  ASSERT_TRUE(ParseRow(lines[2], &row)) << lines[2];
+  EXPECT_EQ(std::to_string(row.pid), b);
+  second.Exit();
+  RemoveCopy(exe);
+}
+
+TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
+  ZorLog usage;
+  EXPECT_EQ(usage.Run(L"-i 0 xtop.exe"), 2u);
+  std::vector<std::string> err = usage.Err();
+  ASSERT_GE(err.size(), 2u);
+  EXPECT_EQ(err[0], "zorlog: -i must be from 1 to 3600 seconds, not 0");
+  EXPECT_EQ(err[1].compare(0, 6, "usage:"), 0) << err[1];
+  EXPECT_EQ(usage.Out(), std::vector<std::string>());
+
+  ZorLog missing;
+  EXPECT_EQ(missing.Run(L"4294967295"), 1u);
+  EXPECT_EQ(missing.Err(),
+            std::vector<std::string>{"zorlog: PID 4294967295 is not running or cannot be read"});
+
+  ZorLog unwritable;
+  EXPECT_EQ(unwritable.Run(L"-o \"" + TempFile(L"no-such-folder") + L"\\log.csv\" xtop.exe"), 1u);
+  err = unwritable.Err();
+  ASSERT_EQ(err.size(), 1u);
+  EXPECT_EQ(err[0].compare(0, 34, "zorlog: cannot open for appending "), 0) << err[0];
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// zorlog.exe's logic: its command line, its rows, and the status lines of a
+// process followed by name through an exit and a restart.
+#include <gtest/gtest.h>
+
+#include "log/log_args.h"
+#include "log/log_follow.h"
+#include "monitor/vsize.h"
+#include "support/fakes.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> words, LogArgs* args, std::string* error) {
+  std::vector<ZString> texts;
+  for (const char* w : words) texts.push_back(Z(w));
+  std::vector<const ZChar*> argv = {ZT("zorlog.exe")};
+  for (const ZString& t : texts) argv.push_back(t.c_str());
+  ZChar text[kLogErrorUnits];
+  bool ok = ParseLogArgs(static_cast<int>(argv.size()), argv.data(), args, text);
+  *error = Narrow(text);
+  return ok;
+}
+
+TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
+  LogArgs args;
+  std::string error;
+  ASSERT_TRUE(Parse({"-i", "3600", "xtop.exe", "-n", "5", "-o", "log.csv"}, &args, &error));
+  EXPECT_EQ(Narrow(args.name), "xtop.exe");
+  EXPECT_EQ(args.pid, 0u);
+  EXPECT_EQ(args.intervalSeconds, 3600u);
+  EXPECT_EQ(args.rows, 5u);
+  EXPECT_EQ(Narrow(args.file), "log.csv");
+  ASSERT_TRUE(Parse({"4294967295"}, &args, &error));
+  EXPECT_EQ(args.pid, 4294967295u);
+  EXPECT_EQ(args.intervalSeconds, 1u);
+  EXPECT_EQ(args.rows, 0u);
+  EXPECT_EQ(args.file, nullptr);
+  const std::string longest(63, 'a'), tooLong(64, 'a');
+  ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
+
+  const std::vector<std::vector<const char*>> bad = {
+      {},                             // nothing to follow
+      {""},                           // empty name
+      {"a.exe", "b.exe"},             // two targets
+      {"-x", "a.exe"},                // unknown option
+      {"-in", "1", "a.exe"},          // unknown option
+      {"a.exe", "-i"},                // missing value
+      {"-i", "x", "a.exe"},           // not a number
+      {"-i", "-1", "a.exe"},          // not a number
+      {"-i", "0", "a.exe"},           // out of range
+      {"-i", "3601", "a.exe"},        // out of range
+      {"-i", "99999999999", "a.exe"}, // beyond 32 bits
+      {"-n", "0", "a.exe"},           // out of range
+      {"-n", "1.5", "a.exe"},         // not a whole number
+      {"-o", "", "a.exe"},            // empty file name
+      {"0"},                          // no process has PID 0
+      {"4294967296"},                 // beyond 32 bits
+      {tooLong.c_str()},              // longer than any name the lookup compares
+  };
+  for (const auto& words : bad) {
+    std::string joined;
+    for (const char* w : words) joined += std::string("'") + w + "' ";
+    EXPECT_FALSE(Parse(words, &args, &error)) << joined;
+    EXPECT_FALSE(error.empty()) << joined;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << joined;
+  }
+}
+
+TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
+  LogStep step;
+  step.pid = 4021;
+  step.virtualMb = 1536;
+  step.peakMb = 1600;
+  step.limitMb = 4095;
+  step.stats.committed = 1000ull << 20;
+  step.stats.reserved = (536ull << 20) + 5;
+  step.stats.free = 2559ull << 20;
+  step.stats.largestFree = (700ull << 20) - 1;
+  step.stats.regions = 812;
+  char row[kLogRowChars];
+  size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
+  EXPECT_EQ(std::string(row),
+            "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095\r\n");
+  EXPECT_EQ(n, strlen(row));
+  // The header names the same ten columns.
+  EXPECT_EQ(std::string(kLogHeader),
+            "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+            "peak_virtual_mb,limit_mb\r\n");
+}
+
+TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
+  FakeProcessApi api;
+  FakeSystemApi system;
+  system.totalVirtual = 3071ull << 20;
+  ResetSystemInfoCache();
+  LogArgs args;
+  ZCopy(args.name, kTextUnits, ZT("xtop.exe"));
+  LogFollower follower(args);
+  ZChar error[kLogErrorUnits];
+  ASSERT_TRUE(follower.Start(error));
+  auto statuses = [](const LogStep& s) {
+    std::string all;
+    for (int i = 0; i < s.statusCount; ++i) all += Narrow(s.status[i]) + ";";
+    return all;
+  };
+
+  LogStep step;
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step), "waiting for xtop.exe;");
+  EXPECT_FALSE(step.row);
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step), "");  // said once
+
+  FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
+  p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step), "connected to xtop.exe (PID 7);");
+  ASSERT_TRUE(step.row);
+  EXPECT_EQ(step.pid, 7u);
+  EXPECT_EQ(step.virtualMb, 2u);
+  EXPECT_EQ(step.limitMb, 3071u);
+
+  // The peak stays when the size falls.
+  p.regions = {{0x10000, 0x100000, kMemCommit}, {0x110000, 0x7FEE0000, kMemFree}};
+  follower.Step(&step);
+  EXPECT_EQ(step.virtualMb, 1u);
+  EXPECT_EQ(step.peakMb, 2u);
+
+  // Gone between the lookup and the walk: every line of the interval kept.
+  p.exitCode = 0;
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;waiting for xtop.exe;");
+  EXPECT_FALSE(step.row);
+  EXPECT_FALSE(step.finished);
+  p.exitCode = kStillActive;
+  p.exitCodeReadable = false;  // found by the lookup, unreadable to the walk
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step),
+            "connected to xtop.exe (PID 7);xtop.exe (PID 7) exited;waiting for xtop.exe;");
+
+  // By PID: the log ends when that process goes.
+  p.exitCodeReadable = true;
+  LogArgs byPid;
+  byPid.pid = 7;
+  LogFollower one(byPid);
+  ASSERT_TRUE(one.Start(error));
+  one.Step(&step);
+  EXPECT_EQ(statuses(step), "connected to xtop.exe (PID 7);");
+  p.exitCode = 0;
+  one.Step(&step);
+  EXPECT_TRUE(step.finished);
+  LogArgs missing;
+  missing.pid = 8;
+  EXPECT_FALSE(LogFollower(missing).Start(error));
+  EXPECT_EQ(Narrow(error), "PID 8 is not running or cannot be read");
+  EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+}  // namespace
