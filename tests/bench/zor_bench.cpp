@@ -3,6 +3,7 @@
 //
 //   zor_bench vsize [--runs N]          one measurement at 100, 1,000, 10,000
 //                                       regions vs a bare VirtualQueryEx loop
+//   zor_bench row [--runs N]            one row of zorlog.exe, the same way
 //   zor_bench tick [--runs N] [--processes N]
 //                                       one waiting tick vs a bare loop of the
 //                                       same process-status calls
@@ -25,9 +26,11 @@
 #include <wchar.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "log/log_follow.h"
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
 #include "res/resource.h"
@@ -102,13 +105,10 @@ Walk BareVirtualSize(DWORD pid) {
   return w;
 }
 
-int BenchMeasurement(int runs) {
-  printf(
-      "One measurement of a target: QueryProcessVirtualSize against a bare VirtualQueryEx\n"
-      "loop making the same calls. Wall time per call, min and median of %d runs; the\n"
-      "two take turns call by call, and the ratio med column is the median of the\n"
-      "runs' ratios. Goal: within 5 %% and linear in the number of regions.\n\n",
-      runs);
+// The product's walk (contender, giving KB) against the bare loop, call by
+// call in turns at 100, 1,000 and 10,000 regions.
+int CompareWithBareWalk(int runs, const char* label,
+                        const std::function<uint32_t(DWORD pid)>& contender) {
   // A target's own regions before it allocates anything; the rest are added
   // as separate reservations of one allocation unit each.
   uint32_t baseline = 0;
@@ -120,8 +120,8 @@ int BenchMeasurement(int runs) {
     }
     baseline = BareVirtualSize(bare.Pid()).regions;
   }
-  printf("%8s %8s | %12s %12s | %12s %12s | %11s %11s | %11s\n", "regions", "walked", "ZOR min ms",
-         "bare min ms", "ZOR med ms", "bare med ms", "ratio min", "ratio med", "ZOR us/reg");
+  printf("%8s %8s | %8s min ms %12s | %8s med ms %12s | %11s %11s | %7s us/reg\n", "regions",
+         "walked", label, "bare min ms", label, "bare med ms", "ratio min", "ratio med", label);
   double firstPerRegion = 0, lastPerRegion = 0;
   for (uint32_t wanted : {100u, 1000u, 10000u}) {
     uint32_t extra = wanted > baseline ? wanted - baseline : 0;
@@ -134,40 +134,76 @@ int BenchMeasurement(int runs) {
       return 1;
     }
     Walk check = BareVirtualSize(target.Pid());
-    uint32_t zorKb = QueryProcessVirtualSize(target.Pid());
-    if (zorKb != check.kb) {
-      fprintf(stderr, "the two walks disagree: %u KB against %u KB\n", zorKb, check.kb);
+    uint32_t productKb = contender(target.Pid());
+    if (productKb != check.kb) {
+      fprintf(stderr, "the two walks disagree: %u KB against %u KB\n", productKb, check.kb);
       return 1;
     }
     // Enough calls per sample for about 10,000 region queries.
     int reps = std::max(1, static_cast<int>(10000 / check.regions));
-    Samples zor, bare, ratio;
+    Samples product, bare, ratio;
     volatile uint32_t sink = 0;
     for (int run = 0; run < runs; ++run) {
       // Call by call in turns, so that a change in the machine's load falls
       // on both sides alike.
-      double zorTotal = 0, bareTotal = 0;
+      double productTotal = 0, bareTotal = 0;
       for (int i = 0; i < 2 * reps; ++i) {
-        bool zorTurn = (run + i) % 2 == 0;
+        bool productTurn = (run + i) % 2 == 0;
         double t0 = Now();
-        sink = sink +
-               (zorTurn ? QueryProcessVirtualSize(target.Pid()) : BareVirtualSize(target.Pid()).kb);
-        (zorTurn ? zorTotal : bareTotal) += Now() - t0;
+        sink = sink + (productTurn ? contender(target.Pid()) : BareVirtualSize(target.Pid()).kb);
+        (productTurn ? productTotal : bareTotal) += Now() - t0;
       }
-      zor.Add(zorTotal / reps);
+      product.Add(productTotal / reps);
       bare.Add(bareTotal / reps);
-      ratio.Add(zorTotal / bareTotal);
+      ratio.Add(productTotal / bareTotal);
     }
-    double perRegion = zor.Min() / check.regions * 1e6;
+    double perRegion = product.Min() / check.regions * 1e6;
     if (!firstPerRegion) firstPerRegion = perRegion;
     lastPerRegion = perRegion;
-    printf("%8u %8u | %12.2f %12.2f | %12.2f %12.2f | %11.3f %11.3f | %11.1f\n", wanted,
-           check.regions, zor.Min() * 1e3, bare.Min() * 1e3, zor.Median() * 1e3,
-           bare.Median() * 1e3, zor.Min() / bare.Min(), ratio.Median(), perRegion);
+    printf("%8u %8u | %15.2f %12.2f | %15.2f %12.2f | %11.3f %11.3f | %14.1f\n", wanted,
+           check.regions, product.Min() * 1e3, bare.Min() * 1e3, product.Median() * 1e3,
+           bare.Median() * 1e3, product.Min() / bare.Min(), ratio.Median(), perRegion);
   }
   printf("\nCost per region at 10,000 regions against 100 regions: %.2f (1.00 is linear)\n\n",
          lastPerRegion / firstPerRegion);
   return 0;
+}
+
+int BenchMeasurement(int runs) {
+  printf(
+      "One measurement of a target: QueryProcessVirtualSize against a bare VirtualQueryEx\n"
+      "loop making the same calls. Wall time per call, min and median of %d runs; the\n"
+      "two take turns call by call, and the ratio med column is the median of the\n"
+      "runs' ratios. Goal: within 5 %% and linear in the number of regions.\n\n",
+      runs);
+  return CompareWithBareWalk(runs, "ZOR", QueryProcessVirtualSize);
+}
+
+// One row of zorlog.exe as it makes it: the step (the walk with its
+// statistics and the limit), the local time, the CSV text and one write.
+int BenchLogRow(int runs) {
+  printf(
+      "One row of zorlog.exe (the walk with its statistics, the limit, the time, the\n"
+      "CSV text and its write, here to NUL) against the same bare VirtualQueryEx loop.\n"
+      "Columns as above. Goal: within 5 %%.\n\n");
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  auto row = [nul](DWORD pid) -> uint32_t {
+    LogArgs args;
+    args.pid = pid;
+    LogFollower follower(args);
+    LogStep step;
+    follower.Step(&step);
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    LogTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    char text[kLogRowChars];
+    DWORD n = static_cast<DWORD>(FormatLogRow(t, step, text, sizeof text));
+    WriteFile(nul, text, n, &n, nullptr);
+    return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);
+  };
+  int result = CompareWithBareWalk(runs, "row", row);
+  CloseHandle(nul);
+  return result;
 }
 
 // --- one waiting tick ------------------------------------------------------
@@ -447,7 +483,7 @@ int CloseWindows(const std::vector<std::wstring>& titles) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    fprintf(stderr, "usage: zor_bench vsize|tick|startup|memory|info|close ...\n");
+    fprintf(stderr, "usage: zor_bench vsize|row|tick|startup|memory|info|close ...\n");
     return 2;
   }
   std::wstring mode = argv[1];
@@ -463,6 +499,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (mode == L"vsize") return BenchMeasurement(runs);
+  if (mode == L"row") return BenchLogRow(runs);
   if (mode == L"tick") return BenchTick(runs, processes);
   if (mode == L"startup") return BenchStartup(runs, rest);
   if (mode == L"memory") return PrintMemory(rest);
