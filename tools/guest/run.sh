@@ -27,7 +27,10 @@ cp "$here/init" "$run/init"
   export -p | grep -E '^declare -x (CI|ZOR_[A-Z0-9_]*|WINE[A-Z0-9_]*)=' || true
 } >"$run/job"
 mkfifo "$run/out"
-cat "$run/out" &
+# Held open here too, so that the reader never waits for a QEMU that failed
+# to start, and sees the end only once both have closed it.
+exec 3<>"$run/out"
+cat "$run/out" 3>&- &
 reader=$!
 
 shares=()
@@ -48,6 +51,7 @@ timeout -k 10 "${ZOR_GUEST_TIMEOUT:-4800}" qemu-system-x86_64 \
   -device virtio-serial-pci -chardev "file,id=out,path=$run/out" \
   -device virtserialport,chardev=out,name=zor.out \
   -serial "file:$run/console.log" || true
+exec 3>&-
 wait "$reader" || true
 if [ ! -s "$run/status" ]; then
   echo "guest: the emulated machine stopped before the command ended; its console said:" >&2
