@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Measures what ZOR.exe costs, each figure beside a bare program doing the
 # same job and as a ratio: one measurement of a target, one row of
-# zorlog.exe, one waiting tick,
-# CPU time over a soak, start-up time, the executable's size and its private
-# memory. Builds what it needs (build/win) and runs under Wine in a prefix of
-# its own (build/bench/wineprefix), on the current display or a private Xvfb
-# (in the emulated machine where this kernel runs no 32-bit programs).
+# zorlog.exe, one waiting tick, CPU time over a soak, start-up time, the
+# executable's size and its private memory. Builds what it needs (build/win)
+# and runs under Wine in a prefix of its own (build/bench/wineprefix), on the
+# current display or a private Xvfb (in the emulated machine where this
+# kernel runs no 32-bit programs, where it takes far longer).
 # Takes about three minutes plus the soak; not part of tools/test.sh.
 # Usage: bench.sh [SOAK_SECONDS] [TARGET_REGIONS]   (defaults 60 and 4000)
 set -euo pipefail
