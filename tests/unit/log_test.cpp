@@ -9,8 +9,11 @@
 
 namespace {
 
+// The arguments stay until the next call: args may point into them.
 bool Parse(std::vector<const char*> words, LogArgs* args, std::string* error) {
-  std::vector<ZString> texts;
+  static std::vector<ZString> texts;
+  texts.clear();
+  texts.reserve(words.size());
   for (const char* w : words) texts.push_back(Z(w));
   std::vector<const ZChar*> argv = {ZT("zorlog.exe")};
   for (const ZString& t : texts) argv.push_back(t.c_str());
