@@ -6,14 +6,15 @@
 # Usage: tools/check-exe.sh build/win/bin/ZOR.exe
 set -euo pipefail
 exe=$1
+name=$(basename "$exe")
 limit=$((150 * 1024))
 size=$(stat -c %s "$exe")
 headers=$(i686-w64-mingw32-objdump -p "$exe")
 imports=$(grep 'DLL Name:' <<<"$headers" | awk '{print toupper($3)}' | sort | tr '\n' ' ')
 status=0
-echo "$(basename "$exe"): $size bytes (limit $limit); imports: $imports"
+echo "$name: $size bytes (limit $limit); imports: $imports"
 if [ "$size" -gt "$limit" ]; then
-  echo "$(basename "$exe") is larger than $limit bytes: see i686-w64-mingw32-nm --size-sort -S and a -Wl,-Map map"
+  echo "$name is larger than $limit bytes: see i686-w64-mingw32-nm --size-sort -S and a -Wl,-Map map"
   status=1
 fi
 for dll in $imports; do
@@ -21,7 +22,7 @@ for dll in $imports; do
     ADVAPI32.DLL | COMCTL32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | PSAPI.DLL | \
       SHELL32.DLL | USER32.DLL) ;;
     *)
-      echo "$(basename "$exe") imports $dll, which Windows does not ship"
+      echo "$name imports $dll, which Windows does not ship"
       status=1
       ;;
   esac
@@ -31,14 +32,14 @@ functions=$(awk '/DLL Name:/ { dll = toupper($3); next } dll && /^\t[0-9a-f]+\t/
   <<<"$headers" | sort)
 unknown=$(comm -23 <(echo "$functions") <(grep -v '^#' "$(dirname "$0")/win2000-imports.txt" | sort))
 if [ -n "$unknown" ]; then
-  echo "$(basename "$exe") imports functions not known to exist on Windows 2000 (see tools/win2000-imports.txt):"
+  echo "$name imports functions not known to exist on Windows 2000 (see tools/win2000-imports.txt):"
   echo "$unknown" | sed 's/^/  /'
   status=1
 fi
 # IMAGE_FILE_LARGE_ADDRESS_AWARE (0x0020) in the file header's characteristics.
 chars=$(sed -n 's/^Characteristics *0x\([0-9a-f]*\)$/\1/p' <<<"$headers" | head -1)
 if [ $((0x${chars:-0} & 0x20)) -eq 0 ]; then
-  echo "$(basename "$exe") is not marked large-address-aware"
+  echo "$name is not marked large-address-aware"
   status=1
 fi
 exit $status

@@ -26,10 +26,10 @@ bool WriteAll(HANDLE out, const void* data, DWORD bytes) {
 }
 
 // One line on standard error: UTF-16 to a console, UTF-8 elsewhere.
-void Say(const wchar_t* text, const char* after = "") {
+void Say(const wchar_t* text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   wchar_t line[kLogErrorUnits + kLogStatusUnits];
-  ZBuilder(line, sizeof line / sizeof line[0]).Add(text).AddAscii(after).AddAscii("\r\n");
+  ZBuilder(line, sizeof line / sizeof line[0]).Add(text).AddAscii("\r\n");
   DWORD mode, n;
   if (GetConsoleMode(err, &mode)) {
     WriteConsoleW(err, line, lstrlenW(line), &n, nullptr);

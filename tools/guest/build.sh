@@ -16,10 +16,10 @@ if [ -f "$dir/ready" ]; then
   exit 0
 fi
 
-# Run-time needs of the Windows layer and the demonstration; ctest comes with
-# cmake, so the guest runs the very same test command as the host.
 if [ "$(id -u)" -ne 0 ]; then exec sudo bash "$0"; fi
 
+# Run-time needs of the Windows layer and the demonstration; ctest comes with
+# cmake, so the guest runs the very same test command as the host.
 packages=(linux-image-amd64 kmod wine wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick
   cmake)
 
