@@ -14,6 +14,9 @@ enum : uint32_t {
   kMemCommit = 0x1000,
   kMemReserve = 0x2000,
   kMemFree = 0x10000,
+  kMemPrivate = 0x20000,
+  kMemMapped = 0x40000,
+  kMemImage = 0x1000000,
   kRegionInfoBytes = 28,  // MEMORY_BASIC_INFORMATION in the 32-bit layout
   kImagePathUnits = 520,
 };
@@ -22,13 +25,15 @@ struct RegionInfo {
   uint64_t base;
   uint64_t size;
   uint32_t state;
+  uint32_t type = 0;  // kMemImage, kMemMapped, kMemPrivate; 0 for free space
 };
 
-// The three fields of SYSTEM_INFO the measurement uses.
+// The fields of SYSTEM_INFO the measurement uses.
 struct SystemInfoRecord {
   uint32_t pageSize;
   uint64_t minimumAddress;
   uint64_t maximumAddress;  // last usable byte, inclusive
+  uint32_t allocationGranularity;
 };
 
 class ProcessApi {
@@ -42,10 +47,16 @@ class ProcessApi {
   virtual void GetSystemInfo(SystemInfoRecord* info) = 0;
   virtual void CloseHandle(ProcessHandle h) = 0;
   virtual bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) = 0;
-  // Asks for one module handle; only success matters.
-  virtual bool EnumProcessModules(ProcessHandle h) = 0;
-  // Fills the path (terminated, device form); returns the units written, 0 on failure.
+  // Asks for the first module, the executable: its base address.
+  virtual bool EnumProcessModules(ProcessHandle h, uint64_t* firstModule) = 0;
+  // Fills the path (terminated); returns the units written, 0 on failure. Device
+  // form, or a drive path where the system lacks GetProcessImageFileNameW.
   virtual uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) = 0;
+  // Needs VM-read access; false unless all the bytes were read.
+  virtual bool ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf, uint32_t bytes) = 0;
+  // Whether the process runs under WOW64; h null asks about this process.
+  // False when it cannot tell. A system without WOW64 answers false.
+  virtual bool IsWow64Process(ProcessHandle h, bool* wow64) = 0;
 };
 
 // The implementation in use. Tests swap it; the previous one is returned.

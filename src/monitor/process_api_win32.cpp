@@ -1,4 +1,5 @@
-// Win32 side of the process seam: each call passed straight through.
+// Win32 side of the process seam: each call passed through, binding at run
+// time what Windows 2000 lacks.
 #include <windows.h>
 #include <psapi.h>
 
@@ -7,14 +8,21 @@
 namespace {
 
 typedef DWORD(WINAPI* ImageFileNameProc)(HANDLE, LPWSTR, DWORD);
+typedef BOOL(WINAPI* IsWow64Proc)(HANDLE, PBOOL);
+
+template <typename Proc>
+Proc Bind(const wchar_t* module, const char* name) {
+  return reinterpret_cast<Proc>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(module), name)));
+}
 
 class Win32ProcessApi : public ProcessApi {
  public:
   // Windows 2000's PSAPI has no GetProcessImageFileNameW, and a static import
   // of it would stop the loader from starting the program there.
   Win32ProcessApi()
-      : imageFileName_(reinterpret_cast<ImageFileNameProc>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"psapi.dll"), "GetProcessImageFileNameW")))) {}
+      : imageFileName_(Bind<ImageFileNameProc>(L"psapi.dll", "GetProcessImageFileNameW")),
+        isWow64_(Bind<IsWow64Proc>(L"kernel32.dll", "IsWow64Process")) {}
 
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
@@ -27,12 +35,13 @@ class Win32ProcessApi : public ProcessApi {
   }
   uint32_t VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) override {
     MEMORY_BASIC_INFORMATION mbi;
-    SIZE_T n = ::VirtualQueryEx(h, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)),
-                                &mbi, sizeof mbi);
+    SIZE_T n = ::VirtualQueryEx(h, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), &mbi,
+                                sizeof mbi);
     if (n != sizeof mbi) return static_cast<uint32_t>(n);
     info->base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
     info->size = mbi.RegionSize;
     info->state = mbi.State;
+    info->type = mbi.Type;
     return kRegionInfoBytes;
   }
   void GetSystemInfo(SystemInfoRecord* info) override {
@@ -42,6 +51,7 @@ class Win32ProcessApi : public ProcessApi {
     info->pageSize = si.dwPageSize;
     info->minimumAddress = reinterpret_cast<uintptr_t>(si.lpMinimumApplicationAddress);
     info->maximumAddress = reinterpret_cast<uintptr_t>(si.lpMaximumApplicationAddress);
+    info->allocationGranularity = si.dwAllocationGranularity;
   }
   void CloseHandle(ProcessHandle h) override { ::CloseHandle(h); }
   bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) override {
@@ -50,19 +60,35 @@ class Win32ProcessApi : public ProcessApi {
     *bytesReturned = n;
     return true;
   }
-  bool EnumProcessModules(ProcessHandle h) override {
+  bool EnumProcessModules(ProcessHandle h, uint64_t* firstModule) override {
     HMODULE module;
     DWORD needed;
-    return ::EnumProcessModules(h, &module, sizeof module, &needed) != FALSE;
+    if (!::EnumProcessModules(h, &module, sizeof module, &needed)) return false;
+    *firstModule = reinterpret_cast<uintptr_t>(module);
+    return true;
   }
   uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override {
     if (imageFileName_) return imageFileName_(h, path, units);
     // The main module's path ends in the same image name.
     return ::GetModuleFileNameExW(h, nullptr, path, units);
   }
+  bool ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf, uint32_t bytes) override {
+    SIZE_T read = 0;
+    if (address > UINTPTR_MAX - bytes) return false;
+    return ::ReadProcessMemory(h, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), buf,
+                               bytes, &read) &&
+           read == bytes;
+  }
+  bool IsWow64Process(ProcessHandle h, bool* wow64) override {
+    BOOL flag = FALSE;
+    if (isWow64_ && !isWow64_(h ? h : ::GetCurrentProcess(), &flag)) return false;
+    *wow64 = flag != FALSE;
+    return true;
+  }
 
  private:
   ImageFileNameProc imageFileName_;
+  IsWow64Proc isWow64_;  // absent before XP SP2, where there is no WOW64
 };
 
 }  // namespace

@@ -61,7 +61,8 @@ struct VisibleProcess {
     handle = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
     if (!handle) return false;
     path[0] = 0;
-    if (api.EnumProcessModules(handle)) {
+    uint64_t module = 0;
+    if (api.EnumProcessModules(handle, &module)) {
       api.GetProcessImageFileName(handle, path, kImagePathUnits);
       path[kImagePathUnits - 1] = 0;
       for (const ZChar* p = path; *p; ++p)

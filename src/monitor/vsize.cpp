@@ -5,6 +5,26 @@
 namespace {
 bool g_filled = false;
 SystemInfoRecord g_info;
+
+int KindOf(uint32_t type) {
+  return type == kMemImage ? kKindImage : type == kMemMapped ? kKindMapped : kKindPrivate;
+}
+
+// A free piece [start, end) as the process could reserve it.
+void AddUsable(uint64_t start, uint64_t end, uint64_t usableTop, uint32_t granularity,
+               AddressSpaceStats* stats) {
+  if (end > usableTop + 1) end = usableTop + 1;
+  if (granularity > 1) start = (start + granularity - 1) / granularity * granularity;
+  if (start >= end) return;
+  uint64_t piece = end - start;
+  stats->usableFree += piece;
+  if (piece > stats->largestUsable) stats->largestUsable = piece;
+  const uint64_t twoGb = 0x80000000ull;
+  if (start < twoGb) {
+    uint64_t below = (end < twoGb ? end : twoGb) - start;
+    if (below > stats->largestUsableBelow2G) stats->largestUsableBelow2G = below;
+  }
+}
 }  // namespace
 
 const SystemInfoRecord& CachedSystemInfo() {
@@ -19,20 +39,20 @@ const SystemInfoRecord& CachedSystemInfo() {
 void ResetSystemInfoCache() { g_filled = false; }
 
 uint32_t QueryProcessVirtualSize(uint32_t pid) {
-  AddressSpaceStats stats;
-  return WalkAddressSpace(pid, &stats);
-}
-
-uint32_t WalkAddressSpace(uint32_t pid, AddressSpaceStats* stats) {
-  *stats = AddressSpaceStats();
   ProcessApi& api = Processes();
   ProcessHandle h = api.OpenProcess(kProcessQueryInformation, pid);
   if (!h) return 0;
+  AddressSpaceStats stats;
+  uint32_t kb = WalkProcess(h, 0, &stats);
+  api.CloseHandle(h);
+  return kb;
+}
+
+uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats) {
+  *stats = AddressSpaceStats();
+  ProcessApi& api = Processes();
   uint32_t code = 0;
-  if (!api.GetExitCodeProcess(h, &code) || code != kStillActive) {
-    api.CloseHandle(h);
-    return 0;
-  }
+  if (!h || !api.GetExitCodeProcess(h, &code) || code != kStillActive) return 0;
   const SystemInfoRecord& si = CachedSystemInfo();
   uint32_t sum = 0;
   uint64_t address = si.minimumAddress;
@@ -53,18 +73,23 @@ uint32_t WalkAddressSpace(uint32_t pid, AddressSpaceStats* stats) {
       counted = (si.maximumAddress - region.base) / si.pageSize * si.pageSize;
     }
     sum += static_cast<uint32_t>(counted);
-    if (region.state == kMemCommit) stats->committed += counted;
-    if (region.state == kMemReserve) stats->reserved += counted;
-    if (region.state == kMemFree) {
+    if (region.state == kMemCommit) {
+      stats->committed += counted;
+      stats->committedByKind[KindOf(region.type)] += counted;
+    } else if (region.state == kMemReserve) {
+      stats->reserved += counted;
+      stats->reservedByKind[KindOf(region.type)] += counted;
+    } else if (region.state == kMemFree) {
       // Only the part inside the range: from the walk's address to the
       // region's end, or past the last usable byte for the last one.
-      uint64_t piece = (last ? si.maximumAddress + 1 : end) - address;
+      uint64_t pieceEnd = last ? si.maximumAddress + 1 : end;
+      uint64_t piece = pieceEnd - address;
       stats->free += piece;
       if (piece > stats->largestFree) stats->largestFree = piece;
+      if (usableTop) AddUsable(address, pieceEnd, usableTop, si.allocationGranularity, stats);
     }
     if (last) break;
     address = end;
   }
-  api.CloseHandle(h);
   return sum >> 10;
 }

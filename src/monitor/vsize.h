@@ -7,19 +7,34 @@
 // application address range. 0 when the process is gone or unreadable.
 uint32_t QueryProcessVirtualSize(uint32_t pid);
 
+enum RegionKind { kKindImage, kKindMapped, kKindPrivate, kRegionKinds };
+
 // What the same walk finds besides the size, in bytes of the application
-// address range: committed + reserved is exactly what the size counts.
+// address range. Every figure but free space counts what the size counts, so
+// committed + reserved is the size, as is the sum over byteKind; only a last
+// region whose state is neither (the size counts it) falls outside both.
 struct AddressSpaceStats {
   uint64_t committed = 0;
   uint64_t reserved = 0;
   uint64_t free = 0;
   uint64_t largestFree = 0;
   uint32_t regions = 0;  // regions the walk visited
+  uint64_t committedByKind[kRegionKinds] = {};
+  uint64_t reservedByKind[kRegionKinds] = {};
+  // Free space the process itself could still reserve: each free piece up to
+  // its own last usable byte, from the piece's start rounded up to the
+  // allocation granularity (a reservation starts only there). Counted only
+  // when the walk is given that last byte.
+  uint64_t usableFree = 0;
+  uint64_t largestUsable = 0;
+  uint64_t largestUsableBelow2G = 0;  // the part below 0x80000000 counts
 };
 
-// QueryProcessVirtualSize, filling stats from the same one walk (left zero
-// when the process is gone or unreadable).
-uint32_t WalkAddressSpace(uint32_t pid, AddressSpaceStats* stats);
+// One walk of a process through a handle with query access that the caller
+// holds, so that the PID cannot pass to another process meanwhile. 0 with
+// stats cleared when the process has exited or cannot be read. usableTop:
+// the process's own last usable byte, or 0 to skip the usable figures.
+uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats);
 
 // The platform's system information, read once per run.
 const SystemInfoRecord& CachedSystemInfo();

@@ -34,9 +34,10 @@ FakeProcess& FakeProcessApi::Add(uint32_t pid, const ZString& path) {
   return processes.back();
 }
 
+// The newest process of that PID.
 FakeProcess* FakeProcessApi::Find(uint32_t pid) {
-  for (FakeProcess& p : processes)
-    if (p.pid == pid) return &p;
+  for (size_t i = processes.size(); i-- > 0;)
+    if (processes[i].pid == pid) return &processes[i];
   return nullptr;
 }
 
@@ -45,20 +46,24 @@ FakeProcessApi::Handle* FakeProcessApi::Get(ProcessHandle h) {
   return open_.count(handle) ? handle : nullptr;
 }
 
+FakeProcess* FakeProcessApi::Of(ProcessHandle h) {
+  Handle* handle = Get(h);
+  return handle ? &processes[handle->process] : nullptr;
+}
+
 ProcessHandle FakeProcessApi::OpenProcess(uint32_t access, uint32_t pid) {
   ++openCalls;
   FakeProcess* p = Find(pid);
   if (!p || pid == 0) return nullptr;
   bool ok = (access & kProcessVmRead) ? p->openable : p->queryOpenable;
   if (!ok) return nullptr;
-  Handle* h = new Handle{pid, 0};
+  Handle* h = new Handle{static_cast<size_t>(p - processes.data()), 0};
   open_.insert(h);
   return h;
 }
 
 bool FakeProcessApi::GetExitCodeProcess(ProcessHandle h, uint32_t* code) {
-  Handle* handle = Get(h);
-  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  FakeProcess* p = Of(h);
   if (!p || !p->exitCodeReadable) return false;
   *code = p->exitCode;
   return true;
@@ -66,10 +71,9 @@ bool FakeProcessApi::GetExitCodeProcess(ProcessHandle h, uint32_t* code) {
 
 uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) {
   ++regionQueries;
-  Handle* handle = Get(h);
-  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  FakeProcess* p = Of(h);
   if (!p) return 0;
-  if (handle->queries++ == p->failQueryAt) return 0;
+  if (Get(h)->queries++ == p->failQueryAt) return 0;
   for (const RegionInfo& r : p->regions) {
     if (address >= r.base && address < r.base + r.size) {
       *info = r;
@@ -102,15 +106,42 @@ bool FakeProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* byt
   return true;
 }
 
-bool FakeProcessApi::EnumProcessModules(ProcessHandle h) {
-  Handle* handle = Get(h);
-  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
-  return p && p->modulesReadable;
+bool FakeProcessApi::EnumProcessModules(ProcessHandle h, uint64_t* firstModule) {
+  FakeProcess* p = Of(h);
+  if (!p || !p->modulesReadable) return false;
+  *firstModule = p->imageBase;
+  return true;
+}
+
+bool FakeProcessApi::ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf,
+                                       uint32_t bytes) {
+  FakeProcess* p = Of(h);
+  if (!p || address < p->imageBase || address - p->imageBase + bytes > p->header.size())
+    return false;
+  std::copy_n(p->header.begin() + (address - p->imageBase), bytes, static_cast<uint8_t*>(buf));
+  return true;
+}
+
+bool FakeProcessApi::IsWow64Process(ProcessHandle h, bool* wow64) {
+  FakeProcess* p = h ? Of(h) : nullptr;
+  if (h && !p) return false;
+  *wow64 = p ? p->wow64 : selfWow64;
+  return true;
+}
+
+std::vector<uint8_t> ImageHeader(bool largeAddressAware) {
+  std::vector<uint8_t> image(0x200, 0);
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[0x3C] = 0x80;  // e_lfanew
+  image[0x80] = 'P';
+  image[0x81] = 'E';
+  image[0x80 + 22] = largeAddressAware ? 0x22 : 0x02;  // Characteristics
+  return image;
 }
 
 uint32_t FakeProcessApi::GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) {
-  Handle* handle = Get(h);
-  FakeProcess* p = handle ? Find(handle->pid) : nullptr;
+  FakeProcess* p = Of(h);
   if (!p || units == 0) return 0;
   size_t n = std::min<size_t>(p->path.size(), units - 1);
   std::copy(p->path.begin(), p->path.begin() + n, path);

@@ -15,15 +15,22 @@ typedef std::basic_string<ZChar> ZString;
 
 struct FakeProcess {
   uint32_t pid = 0;
-  ZString path;                // image path as the platform spells it
+  ZString path;  // image path as the platform spells it
   uint32_t exitCode = kStillActive;
   bool exitCodeReadable = true;
-  bool openable = true;        // with query and VM-read access (lookup and listing)
-  bool queryOpenable = true;   // with query access alone (measurement)
+  bool openable = true;       // with query and VM-read access (lookup and listing)
+  bool queryOpenable = true;  // with query access alone (measurement)
   bool modulesReadable = true;
   std::vector<RegionInfo> regions;
-  int failQueryAt = -1;        // this region query (0-based, per handle) fails
+  int failQueryAt = -1;  // this region query (0-based, per handle) fails
+  bool wow64 = false;
+  uint64_t imageBase = 0x400000;
+  std::vector<uint8_t> header;  // what reads at imageBase serve
 };
+
+// The first bytes of an executable's image: DOS header, "PE\0\0" and file
+// header, with or without the large-address-aware flag.
+std::vector<uint8_t> ImageHeader(bool largeAddressAware);
 
 class FakeProcessApi : public ProcessApi {
  public:
@@ -35,8 +42,9 @@ class FakeProcessApi : public ProcessApi {
 
   std::vector<uint32_t> pidList;  // the system's process list, in order
   std::vector<FakeProcess> processes;
-  SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF};
+  SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF, 0x10000};
   bool enumFails = false;
+  bool selfWow64 = false;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
   std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
@@ -48,14 +56,19 @@ class FakeProcessApi : public ProcessApi {
   void GetSystemInfo(SystemInfoRecord* info) override;
   void CloseHandle(ProcessHandle h) override;
   bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) override;
-  bool EnumProcessModules(ProcessHandle h) override;
+  bool EnumProcessModules(ProcessHandle h, uint64_t* firstModule) override;
   uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override;
+  bool ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf, uint32_t bytes) override;
+  bool IsWow64Process(ProcessHandle h, bool* wow64) override;
 
  private:
+  // A handle stays with the process it opened, even when a later one is
+  // given the same PID.
   struct Handle {
-    uint32_t pid;
+    size_t process;
     int queries;
   };
+  FakeProcess* Of(ProcessHandle h);
   Handle* Get(ProcessHandle h);
   std::set<Handle*> open_;
   ProcessApi* previous_;

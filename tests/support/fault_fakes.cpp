@@ -25,8 +25,8 @@ bool FailingProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* 
   return !Fails(kListFailed) && FakeProcessApi::EnumProcesses(pids, bytes, bytesReturned);
 }
 
-bool FailingProcessApi::EnumProcessModules(ProcessHandle h) {
-  return !Fails(h) && FakeProcessApi::EnumProcessModules(h);
+bool FailingProcessApi::EnumProcessModules(ProcessHandle h, uint64_t* firstModule) {
+  return !Fails(h) && FakeProcessApi::EnumProcessModules(h, firstModule);
 }
 
 uint32_t FailingProcessApi::GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) {

@@ -33,7 +33,7 @@ class FailingProcessApi : public FakeProcessApi {
   bool GetExitCodeProcess(ProcessHandle h, uint32_t* code) override;
   uint32_t VirtualQueryEx(ProcessHandle h, uint32_t address, RegionInfo* info) override;
   bool EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) override;
-  bool EnumProcessModules(ProcessHandle h) override;
+  bool EnumProcessModules(ProcessHandle h, uint64_t* firstModule) override;
   uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override;
 
  private:

@@ -5,8 +5,14 @@
 //   testtarget [--reserve KB] [--commit KB] [--regions N]
 //              [--grow KB] [--every MS] [--steps N] [--lifetime SECONDS]
 //
-// Commands on stdin, one a line: "reserve KB [N]", "commit KB [N]", "exit".
-// Every action answers "ok reserved=KB committed=KB" (totals so far).
+// Commands on stdin, one a line: "reserve KB [N]", "commit KB [N]", "touch KB"
+// (commits the first KB of the last reservation), "exit". Every action
+// answers "ok reserved=KB committed=KB" (totals so far). "probe BYTES" tries
+// to reserve BYTES + 64 KB, then BYTES, frees what it got and answers
+// "probe exact=0|1 larger=0|1". "fill" reserves all the space there is and
+// frees again the largest block that then shows as free, so that the
+// largest free block is the only large one (under Wine much of what shows
+// as reserved can still be had), and answers "filled BYTES".
 // stdin closing ends the process, unless --lifetime keeps it for that long.
 #include <windows.h>
 
@@ -18,6 +24,18 @@ namespace {
 
 CRITICAL_SECTION g_lock;
 unsigned long long g_reservedKb = 0, g_committedKb = 0;
+void* g_lastReserved = nullptr;
+
+void Report(bool ok) {
+  printf("%s reserved=%llu committed=%llu\n", ok ? "ok" : "failed", g_reservedKb, g_committedKb);
+  fflush(stdout);
+}
+
+bool Reservable(unsigned long long bytes) {
+  void* p = VirtualAlloc(nullptr, static_cast<SIZE_T>(bytes), MEM_RESERVE, PAGE_NOACCESS);
+  if (p) VirtualFree(p, 0, MEM_RELEASE);
+  return p != nullptr;
+}
 
 bool Allocate(unsigned long long kb, unsigned regions, bool commit, bool report = true) {
   if (regions == 0) regions = 1;
@@ -26,16 +44,15 @@ bool Allocate(unsigned long long kb, unsigned regions, bool commit, bool report 
   bool ok = true;
   for (unsigned i = 0; i < regions && each; ++i) {
     DWORD type = MEM_RESERVE | (commit ? MEM_COMMIT : 0);
-    if (!VirtualAlloc(nullptr, static_cast<SIZE_T>(each * 1024), type, PAGE_READWRITE)) {
+    void* p = VirtualAlloc(nullptr, static_cast<SIZE_T>(each * 1024), type, PAGE_READWRITE);
+    if (!p) {
       ok = false;
       break;
     }
+    if (!commit) g_lastReserved = p;
     (commit ? g_committedKb : g_reservedKb) += each;
   }
-  if (report) {
-    printf("%s reserved=%llu committed=%llu\n", ok ? "ok" : "failed", g_reservedKb, g_committedKb);
-    fflush(stdout);
-  }
+  if (report) Report(ok);
   LeaveCriticalSection(&g_lock);
   return ok;
 }
@@ -60,6 +77,29 @@ DWORD WINAPI Expire(void* param) {
   ExitProcess(0);
 }
 
+// Reserve blocks from 1 GB down to 64 KB, each size while it can be had.
+unsigned long long Fill() {
+  static void* blocks[65536];
+  static SIZE_T sizes[65536];
+  int n = 0;
+  for (SIZE_T size = 1u << 30; size >= 65536; size /= 2) {
+    while (n < 65536) {
+      void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+      if (!p) break;
+      blocks[n] = p;
+      sizes[n++] = size;
+    }
+  }
+  // Largest first; a block that shows as reserved once freed is taken back.
+  for (int i = 0; i < n; ++i) {
+    MEMORY_BASIC_INFORMATION m;
+    VirtualFree(blocks[i], 0, MEM_RELEASE);
+    if (VirtualQuery(blocks[i], &m, sizeof m) == sizeof m && m.State == MEM_FREE) return sizes[i];
+    VirtualAlloc(blocks[i], sizes[i], MEM_RESERVE, PAGE_NOACCESS);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,13 +110,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const char* opt = argv[i];
     unsigned long long v = strtoull(argv[i + 1], nullptr, 10);
-    if (!strcmp(opt, "--reserve")) reserveKb = v;
-    else if (!strcmp(opt, "--commit")) commitKb = v;
-    else if (!strcmp(opt, "--regions")) regions = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--grow")) growth.kb = v;
-    else if (!strcmp(opt, "--every")) growth.every = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--steps")) growth.steps = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--lifetime")) lifetime = static_cast<unsigned>(v);
+    if (!strcmp(opt, "--reserve"))
+      reserveKb = v;
+    else if (!strcmp(opt, "--commit"))
+      commitKb = v;
+    else if (!strcmp(opt, "--regions"))
+      regions = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--grow"))
+      growth.kb = v;
+    else if (!strcmp(opt, "--every"))
+      growth.every = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--steps"))
+      growth.steps = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--lifetime"))
+      lifetime = static_cast<unsigned>(v);
   }
   if (reserveKb) Allocate(reserveKb, regions, false, false);
   if (commitKb) Allocate(commitKb, regions, true, false);
@@ -85,8 +132,8 @@ int main(int argc, char** argv) {
   fflush(stdout);
   if (growth.kb) CloseHandle(CreateThread(nullptr, 0, Grow, &growth, 0, nullptr));
   if (lifetime)
-    CloseHandle(CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0,
-                             nullptr));
+    CloseHandle(
+        CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0, nullptr));
 
   char line[256];
   while (fgets(line, sizeof line, stdin)) {
@@ -95,8 +142,28 @@ int main(int argc, char** argv) {
     unsigned n = 1;
     if (sscanf(line, "%31s %llu %u", cmd, &kb, &n) < 1) continue;
     if (!strcmp(cmd, "exit")) return 0;
-    if (!strcmp(cmd, "reserve")) Allocate(kb, n, false);
-    else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);
+    if (!strcmp(cmd, "reserve"))
+      Allocate(kb, n, false);
+    else if (!strcmp(cmd, "commit"))
+      Allocate(kb, n, true);
+    else if (!strcmp(cmd, "touch")) {
+      EnterCriticalSection(&g_lock);
+      bool ok =
+          g_lastReserved && kb <= g_reservedKb &&
+          VirtualAlloc(g_lastReserved, static_cast<SIZE_T>(kb * 1024), MEM_COMMIT, PAGE_READWRITE);
+      if (ok) g_reservedKb -= kb, g_committedKb += kb;
+      Report(ok);
+      LeaveCriticalSection(&g_lock);
+    } else if (!strcmp(cmd, "fill")) {
+      printf("filled %llu\n", Fill());
+      fflush(stdout);
+    } else if (!strcmp(cmd, "probe")) {
+      // Larger first, so that the exact one finds the block still free.
+      bool larger = Reservable(kb + 65536);
+      bool exact = Reservable(kb);
+      printf("probe exact=%d larger=%d\n", exact, larger);
+      fflush(stdout);
+    }
   }
   if (lifetime) Sleep(INFINITE);  // the expiry thread ends the process
   return 0;

@@ -1,6 +1,7 @@
+#include "monitor/vsize.h"
+
 #include <gtest/gtest.h>
 
-#include "monitor/vsize.h"
 #include "support/fakes.h"
 
 namespace {
@@ -13,6 +14,13 @@ class VsizeTest : public ::testing::Test {
     FakeProcess& p = api.Add(100, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
     p.regions = regions;
     return p;
+  }
+  // One walk through a handle of the test's own, as the log holds one.
+  uint32_t Walk(AddressSpaceStats* stats, uint64_t usableTop = 0) {
+    ProcessHandle h = api.OpenProcess(kProcessQueryInformation, 100);
+    uint32_t kb = WalkProcess(h, usableTop, stats);
+    if (h) api.CloseHandle(h);
+    return kb;
   }
   FakeProcessApi api;
 };
@@ -30,13 +38,48 @@ TEST_F(VsizeTest, SumsCommittedAndReservedButNotFreeRegions) {
   // The same one walk split by state; free pieces between regions and at the
   // end, the last one only up to the last usable byte.
   AddressSpaceStats stats;
-  EXPECT_EQ(WalkAddressSpace(100, &stats), (0x10000u + 0x30000u + 0x90000u) >> 10);
+  EXPECT_EQ(Walk(&stats), (0x10000u + 0x30000u + 0x90000u) >> 10);
   EXPECT_EQ(api.regionQueries, 10);
   EXPECT_EQ(stats.committed, 0x10000u + 0x90000u);
   EXPECT_EQ(stats.reserved, 0x30000u);
   EXPECT_EQ(stats.free, 0x7FF00000u + 0x10000u);
   EXPECT_EQ(stats.largestFree, 0x7FF00000u);
   EXPECT_EQ(stats.regions, 5u);
+}
+
+TEST_F(VsizeTest, UsableFreeStartsOnTheGranularityAndEndsAtTheTargetsOwnTop) {
+  api.systemInfo = {4096, 0x10000, 0xFFFEFFFF, 0x10000};
+  Target({{0x10000, 0x11000, kMemCommit, kMemImage},
+          {0x21000, 0xF000, kMemFree},  // nothing left once rounded up to 64 KB
+          {0x30000, 0x1000, kMemReserve, kMemPrivate},
+          {0x31000, 0xFFCF000, kMemFree},  // usable from 0x40000
+          {0x10000000, 0x60000000, kMemCommit, kMemMapped},
+          {0x70000000, 0x20000000, kMemFree},  // crosses 2 GB
+          {0x90000000, 0x6FFF0000, kMemReserve, kMemPrivate}});
+  const uint64_t lastRegion = (0xFFFEFFFFu - 0x90000000u) / 4096 * 4096;
+  struct Case {
+    uint64_t top, usable, largest, below2G;
+  } cases[] = {
+      {0xFFFEFFFF, 0xFFC0000 + 0x20000000ull, 0x20000000, 0x10000000},  // large-address-aware
+      {0x7FFEFFFF, 0xFFC0000 + 0xFFF0000ull, 0xFFF0000, 0xFFF0000},     // 2 GB: clipped
+      {0, 0, 0, 0},                                                     // not asked for
+  };
+  for (const Case& c : cases) {
+    AddressSpaceStats stats;
+    uint32_t kb = Walk(&stats, c.top);
+    EXPECT_EQ(stats.usableFree, c.usable) << c.top;
+    EXPECT_EQ(stats.largestUsable, c.largest) << c.top;
+    EXPECT_EQ(stats.largestUsableBelow2G, c.below2G) << c.top;
+    EXPECT_EQ(stats.largestFree, 0x20000000u) << c.top;
+    // The kinds split what the size counts.
+    EXPECT_EQ(stats.committedByKind[kKindImage], 0x11000u);
+    EXPECT_EQ(stats.committedByKind[kKindMapped], 0x60000000u);
+    EXPECT_EQ(stats.reservedByKind[kKindPrivate], 0x1000u + lastRegion);
+    uint64_t sum = 0;
+    for (int k = 0; k < kRegionKinds; ++k)
+      sum += stats.committedByKind[k] + stats.reservedByKind[k];
+    EXPECT_EQ(sum >> 10, kb);
+  }
 }
 
 TEST_F(VsizeTest, UnknownStateCountsOnlyInTheLastRegion) {
@@ -51,7 +94,7 @@ TEST_F(VsizeTest, LastRegionIsCountedInWholePagesBelowTheLastUsableByte) {
   EXPECT_EQ(QueryProcessVirtualSize(100), 14u * 4096u >> 10);
   // The split counts what the size counts: a free piece before, 14 pages.
   AddressSpaceStats stats;
-  WalkAddressSpace(100, &stats);
+  Walk(&stats);
   EXPECT_EQ(stats.reserved, 14u * 4096u);
   EXPECT_EQ(stats.committed, 0u);
   EXPECT_EQ(stats.free, 0x7FFD1000u);
@@ -59,7 +102,7 @@ TEST_F(VsizeTest, LastRegionIsCountedInWholePagesBelowTheLastUsableByte) {
 }
 
 TEST_F(VsizeTest, FreeLastRegionAddsNothingAndARegionEndingAt4GiBDoesNotWrap) {
-  api.systemInfo = {4096, 0x10000, 0xFFFEFFFF};
+  api.systemInfo = {4096, 0x10000, 0xFFFEFFFF, 0x10000};
   Target({{0x10000, 0x10000, kMemCommit}, {0x20000, 0xFFFE0000, kMemFree}});
   EXPECT_EQ(QueryProcessVirtualSize(100), 0x10000u >> 10);
   EXPECT_EQ(api.regionQueries, 2);
@@ -67,7 +110,8 @@ TEST_F(VsizeTest, FreeLastRegionAddsNothingAndARegionEndingAt4GiBDoesNotWrap) {
   // Committed up to exactly 4 GiB: counted page by page, then the walk ends.
   api.processes[0].regions = {{0x10000, 0x10000, kMemCommit}, {0x20000, 0xFFFE0000, kMemCommit}};
   api.regionQueries = 0;
-  EXPECT_EQ(QueryProcessVirtualSize(100), (0x10000u + (0xFFFEFFFFu - 0x20000u) / 4096u * 4096u) >> 10);
+  EXPECT_EQ(QueryProcessVirtualSize(100),
+            (0x10000u + (0xFFFEFFFFu - 0x20000u) / 4096u * 4096u) >> 10);
   EXPECT_EQ(api.regionQueries, 2);
 }
 
@@ -83,11 +127,11 @@ TEST_F(VsizeTest, FailureInMidWalkReturnsTheSumSoFar) {
   p.failQueryAt = 2;
   EXPECT_EQ(QueryProcessVirtualSize(100), 0x300000u >> 10);
   AddressSpaceStats stats;
-  WalkAddressSpace(100, &stats);
+  Walk(&stats);
   EXPECT_EQ(stats.committed + stats.reserved, 0x300000u);
   EXPECT_EQ(stats.regions, 2u);
   p.failQueryAt = 0;
-  EXPECT_EQ(WalkAddressSpace(100, &stats), 0u);
+  EXPECT_EQ(Walk(&stats), 0u);
   EXPECT_EQ(stats.regions, 0u);
   EXPECT_EQ(api.OpenHandles(), 0u);
 }

@@ -2,9 +2,11 @@
 // known amounts, and the measurement and lookup must see exactly that.
 #include <gtest/gtest.h>
 
+#include "monitor/ceiling.h"
 #include "monitor/proclist.h"
 #include "monitor/vsize.h"
 #include "support/target_process_win32.h"
+#include "sysinfo/system_api.h"
 
 namespace {
 
@@ -29,6 +31,25 @@ TEST(MonitorWin32, MeasuresExactlyWhatTheTargetReservesAndCommits) {
   // 32-bit program sees above 2 GB.
   EXPECT_GT(CachedSystemInfo().maximumAddress, 0x7FFFFFFFu);
   EXPECT_EQ(CachedSystemInfo().pageSize, 4096u);
+}
+
+TEST(MonitorWin32, TheLargestUsableBlockIsExactlyWhatTheTargetCanStillReserve) {
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"--reserve 65600 --regions 5"));  // pieces off the 64 KB grid
+  // Under Wine much of what shows as reserved can still be had: the target
+  // takes it all, then frees one block that shows as free.
+  ASSERT_EQ(target.Command("fill").compare(0, 7, "filled "), 0);
+  TargetCeiling ceiling = QueryTargetCeiling(target.Pid());
+  ASSERT_TRUE(ceiling.known);
+  EXPECT_EQ(ceiling.mb, System().TotalVirtual() >> 20);  // flagged, as this program is
+  HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, target.Pid());
+  AddressSpaceStats stats;
+  ASSERT_NE(WalkProcess(h, ceiling.lastByte, &stats), 0u);
+  CloseHandle(h);
+  ASSERT_GT(stats.largestUsable, 0u);
+  EXPECT_LE(stats.largestUsable, stats.largestFree);
+  EXPECT_EQ(target.Command("probe " + std::to_string(stats.largestUsable)),
+            "probe exact=1 larger=0");
 }
 
 TEST(MonitorWin32, FindsTheTargetByItsExactImageNameAndListsIt) {

@@ -1,0 +1,30 @@
+// The ceiling of a target's own address space: what it can reach, and why.
+#pragma once
+#include <stdint.h>
+
+#include "common/ztext.h"
+
+enum { kCeilingReasonUnits = 48 };
+
+struct TargetCeiling {
+  bool known = false;     // false for a 64-bit process or an unreadable header
+  bool is64Bit = false;   // no 32-bit ceiling at all
+  uint32_t mb = 0;        // as the target's GlobalMemoryStatusEx would say, >> 20
+  uint64_t lastByte = 0;  // its last usable address, when known
+  ZChar reason[kCeilingReasonUnits] = {0};
+};
+
+// What the ceiling follows from.
+struct CeilingFacts {
+  bool targetIs64Bit = false;
+  bool headerRead = false;
+  bool largeAddressAware = false;  // the executable's own flag
+  uint32_t ownMb = 0;              // this large-address-aware program's space
+  uint64_t ownLastByte = 0;        // and its last usable address
+};
+
+TargetCeiling DecideCeiling(const CeilingFacts& facts);
+
+// Reads the facts from the process (once per connection: it opens the
+// process for reading its memory) and decides.
+TargetCeiling QueryTargetCeiling(uint32_t pid);
