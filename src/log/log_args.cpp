@@ -1,13 +1,13 @@
 #include "log/log_args.h"
 
 const char kLogUsage[] =
-    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID\n"
-    "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\n"
-    "        again after it exits\n"
-    "  PID   that process only, until it exits\n"
-    "  -i    seconds between rows, 1 to 3600 (default 1)\n"
-    "  -n    stop after that many rows (default: until Ctrl+C)\n"
-    "  -o    append the rows to FILE (default: standard output)\n";
+    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID\r\n"
+    "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\r\n"
+    "        again after it exits\r\n"
+    "  PID   that process only, until it exits\r\n"
+    "  -i    seconds between rows, 1 to 3600 (default 1)\r\n"
+    "  -n    stop after that many rows (default: until Ctrl+C)\r\n"
+    "  -o    append the rows to FILE (default: standard output)\r\n";
 
 namespace {
 
@@ -31,6 +31,10 @@ bool AllDigits(const ZChar* s) {
   return true;
 }
 
+bool IsHelp(const ZChar* a) {
+  return ZEqual(a, ZT("/?")) || ZEqual(a, ZT("-h")) || ZEqual(a, ZT("--help"));
+}
+
 bool Fail(ZChar* error, const char* what, const ZChar* value = nullptr, const char* after = "") {
   ZBuilder b(error, kLogErrorUnits);
   b.AddAscii(what);
@@ -45,6 +49,13 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
   error[0] = 0;
   const ZChar* target = nullptr;
   for (int i = 1; i < argc; ++i) {
+    if (IsHelp(argv[i])) {
+      args->help = true;
+      return true;
+    }
+  }
+  bool seen[3] = {false, false, false};  // -i, -n, -o
+  for (int i = 1; i < argc; ++i) {
     const ZChar* a = argv[i];
     if (a[0] != '-' || !a[1]) {
       if (target) return Fail(error, "more than one process given: ", a);
@@ -53,6 +64,9 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
     }
     if ((a[1] != 'i' && a[1] != 'n' && a[1] != 'o') || a[2])
       return Fail(error, "unknown option ", a);
+    bool& given = seen[a[1] == 'i' ? 0 : a[1] == 'n' ? 1 : 2];
+    if (given) return Fail(error, "option ", a, " is given twice");
+    given = true;
     if (i + 1 >= argc) return Fail(error, "option ", a, " needs a value");
     const ZChar* v = argv[++i];
     if (a[1] == 'o') {
@@ -79,6 +93,10 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
       return Fail(error, "no process can have the PID ", target);
     return true;
   }
+  // The lookup compares the image name alone, so a path could never match.
+  for (const ZChar* p = target; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':')
+      return Fail(error, "give the image name alone, such as xtop.exe, not ", target);
   // Longer names could never equal what the lookup compares against.
   if (ZLenBounded(target, kTextUnits) >= kTextUnits)
     return Fail(error, "the process name is longer than 63 characters");

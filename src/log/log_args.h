@@ -11,6 +11,7 @@ struct LogArgs {
   const ZChar* file = nullptr;   // append here; null: standard output
   ZChar name[kTextUnits] = {0};  // the image name followed, when pid is 0
   uint32_t pid = 0;              // that process only
+  bool help = false;             // /?, -h or --help: the usage, nothing else
 };
 
 enum { kLogErrorUnits = 160 };

@@ -5,18 +5,33 @@
 
 const char kLogHeader[] =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
-    "peak_virtual_mb,limit_mb\r\n";
+    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
+    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
 
 LogFollower::LogFollower(const LogArgs& args) : pid_(args.pid), byPid_(args.pid != 0) {
   ZCopy(name_, kTextUnits, args.name);
 }
 
+LogFollower::~LogFollower() { Disconnect(); }
+
+void LogFollower::Disconnect() {
+  if (handle_) Processes().CloseHandle(handle_);
+  handle_ = nullptr;
+  connected_ = false;
+}
+
 bool LogFollower::Start(ZChar* error) {
   if (!byPid_) return true;
-  AddressSpaceStats stats;
-  if (!WalkAddressSpace(pid_, &stats)) {
-    ZBuilder(error, kLogErrorUnits).AddAscii("PID ").AddInt(pid_).AddAscii(
-        " is not running or cannot be read");
+  ProcessApi& api = Processes();
+  handle_ = api.OpenProcess(kProcessQueryInformation, pid_);
+  uint32_t code = 0;
+  if (!handle_ || !api.GetExitCodeProcess(handle_, &code) || code != kStillActive) {
+    Disconnect();
+    ZBuilder(error, kLogErrorUnits)
+        .AddAscii("PID ")
+        .AddInt(pid_)
+        .AddAscii(" is not running or cannot be read");
     return false;
   }
   // The name the lookup would see, for the status lines.
@@ -28,29 +43,40 @@ bool LogFollower::Start(ZChar* error) {
   return true;
 }
 
-void LogFollower::Status(LogStep* step, const char* before, const char* after) {
+void LogFollower::Status(LogStep* step, const char* before, const char* after, bool ceiling) {
   ZBuilder b(step->status[step->statusCount++], kLogStatusUnits);
   b.AddAscii(before).Add(name_);
   if (after) b.AddAscii(" (PID ").AddInt(pid_).AddAscii(after);
+  if (!ceiling) return;
+  if (ceiling_.known)
+    b.AddAscii(": ceiling ").AddInt(ceiling_.mb).AddAscii(" MB, ").Add(ceiling_.reason);
+  else if (ceiling_.is64Bit)
+    b.AddAscii(": 64-bit process, no 32-bit ceiling");
+  else
+    b.AddAscii(": ceiling ").Add(ceiling_.reason);
 }
 
 void LogFollower::Step(LogStep* step) {
   *step = LogStep();
   if (!connected_) {
-    if (!byPid_) pid_ = FindProcessByImageName(name_);
-    if (!pid_) {
-      if (!announced_) Status(step, "waiting for ", nullptr);
-      announced_ = true;
-      return;
+    if (!byPid_) {
+      pid_ = FindProcessByImageName(name_);
+      if (!pid_) {
+        if (!announced_) Status(step, "waiting for ", nullptr);
+        announced_ = true;
+        return;
+      }
+      handle_ = Processes().OpenProcess(kProcessQueryInformation, pid_);
     }
     connected_ = true;
     peakMb_ = 0;
-    Status(step, "connected to ", ")");
+    ceiling_ = QueryTargetCeiling(pid_);
+    Status(step, "connected to ", ")", true);
   }
-  uint32_t sizeKb = WalkAddressSpace(pid_, &step->stats);
+  uint32_t sizeKb = WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats);
   if (!sizeKb) {
     Status(step, "", ") exited");
-    connected_ = false;
+    Disconnect();
     if (byPid_) {
       step->finished = true;
     } else {
@@ -66,6 +92,14 @@ void LogFollower::Step(LogStep* step) {
   if (step->virtualMb > peakMb_) peakMb_ = step->virtualMb;
   step->peakMb = peakMb_;
   step->limitMb = System().TotalVirtual() >> 20;
+  step->ceiling = ceiling_;
+}
+
+uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t nowMs) {
+  const uint64_t next = lastSecond + intervalSeconds;
+  const uint64_t dueMs = next * 1000 + kRowDelayMs, intervalMs = intervalSeconds * 1000ull;
+  if (nowMs >= dueMs + intervalMs || dueMs > nowMs + intervalMs + 1000) return nowMs / 1000;
+  return next;
 }
 
 namespace {
@@ -109,10 +143,28 @@ size_t FormatLogRow(const LogTime& t, const LogStep& s, char* out, size_t cap) {
   if (!cap) return 0;
   CharBuilder b(out, cap);
   b.Num(Field(t.year), 4).Add("-").Num(Field(t.month), 2).Add("-").Num(Field(t.day), 2);
-  b.Add("T").Num(Field(t.hour), 2).Add(":").Num(Field(t.minute), 2).Add(":").Num(Field(t.second), 2);
+  b.Add("T")
+      .Num(Field(t.hour), 2)
+      .Add(":")
+      .Num(Field(t.minute), 2)
+      .Add(":")
+      .Num(Field(t.second), 2);
   b.Add(",").Num(s.pid).Add(",").Num(s.virtualMb);
   b.Add(",").Num(s.stats.committed >> 20).Add(",").Num(s.stats.reserved >> 20);
   b.Add(",").Num(s.stats.free >> 20).Add(",").Num(s.stats.largestFree >> 20);
-  b.Add(",").Num(s.stats.regions).Add(",").Num(s.peakMb).Add(",").Num(s.limitMb).Add("\r\n");
+  b.Add(",").Num(s.stats.regions).Add(",").Num(s.peakMb).Add(",").Num(s.limitMb);
+  // Empty, not 0, where the process has no 32-bit ceiling or it is unknown.
+  if (s.ceiling.known) {
+    b.Add(",").Num(s.ceiling.mb).Add(",").Num(s.stats.usableFree >> 20);
+    b.Add(",").Num(s.stats.largestUsable >> 20).Add(",").Num(s.stats.largestUsableBelow2G >> 20);
+  } else {
+    b.Add(",,,,");
+  }
+  for (int kind = 0; kind < kRegionKinds; ++kind)
+    b.Add(",")
+        .Num(s.stats.committedByKind[kind] >> 20)
+        .Add(",")
+        .Num(s.stats.reservedByKind[kind] >> 20);
+  b.Add("\r\n");
   return b.Length();
 }

@@ -6,16 +6,24 @@
 
 #include "log/log_args.h"
 #include "log/log_follow.h"
+#include "log/log_output_win32.h"
 
 namespace {
 
-HANDLE g_stop;  // set by Ctrl+C, Ctrl+Break or the console closing
+enum { kLineUnits = 600 };
+
+// Both stay open until the process ends: the console handler runs on a
+// thread of its own and may still be using them.
+HANDLE g_stop;  // set by Ctrl+C, Ctrl+Break, the console closing or shutdown
 HANDLE g_done;  // set once the last row is written
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
+  // Sent when any user logs off, also to a log the task scheduler started
+  // under another account: that log goes on.
+  if (event == CTRL_LOGOFF_EVENT) return TRUE;
   SetEvent(g_stop);
-  // For a closing console, logoff or shutdown the process ends as soon as
-  // this returns: let the row in progress be written first.
+  // For a closing console or shutdown the process ends as soon as this
+  // returns: let the row in progress be written first.
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) WaitForSingleObject(g_done, 4000);
   return TRUE;
 }
@@ -28,7 +36,7 @@ bool WriteAll(HANDLE out, const void* data, DWORD bytes) {
 // One line on standard error: UTF-16 to a console, UTF-8 elsewhere.
 void Say(const wchar_t* text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-  wchar_t line[kLogErrorUnits + kLogStatusUnits];
+  wchar_t line[kLineUnits + 2];
   ZBuilder(line, sizeof line / sizeof line[0]).Add(text).AddAscii("\r\n");
   DWORD mode, n;
   if (GetConsoleMode(err, &mode)) {
@@ -40,18 +48,24 @@ void Say(const wchar_t* text) {
   if (bytes > 1) WriteAll(err, utf8, bytes - 1);
 }
 
+// With a name: the name, then the system's reason for the last error, which
+// a long name never pushes off the line.
 void SayError(const wchar_t* what, const wchar_t* name = nullptr) {
-  wchar_t line[kLogErrorUnits + MAX_PATH];
-  ZBuilder b(line, sizeof line / sizeof line[0]);
-  b.AddAscii("zorlog: ").Add(what);
+  const DWORD code = GetLastError();
+  wchar_t reason[128] = L"";
   if (name) {
-    b.Add(name).AddAscii(": ");
-    wchar_t reason[128] = L"";
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   GetLastError(), 0, reason, 128, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   reason, 128, nullptr);
     for (wchar_t* p = reason; *p; ++p)
       if (*p == '\r' || *p == '\n') *p = 0;
-    b.Add(reason);
+  }
+  wchar_t line[kLineUnits];
+  size_t room = kLineUnits - (name ? lstrlenW(reason) + 2 : 0);
+  ZBuilder b(line, room);
+  b.AddAscii("zorlog: ").Add(what);
+  if (name) {
+    b.Add(name);
+    ZBuilder(line + b.Length(), kLineUnits - b.Length()).AddAscii(": ").Add(reason);
   }
   Say(line);
 }
@@ -62,46 +76,58 @@ int Usage(const wchar_t* error) {
   return 2;
 }
 
-// The file opened for appending only, so nothing in it can be overwritten.
-HANDLE OpenLog(const wchar_t* path, bool* empty) {
-  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  LARGE_INTEGER size = {};
-  *empty = file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size) && size.QuadPart == 0;
+// The file opened for appending and reading only, so nothing in it can be
+// overwritten. header: the file is empty and wants one. Null, with the
+// reason said, when it cannot be opened or holds rows of another kind.
+HANDLE OpenLog(const wchar_t* path, bool* header) {
+  HANDLE file =
+      CreateFileW(path, FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SayError(L"cannot open for appending ", path);
+    return nullptr;
+  }
+  const DWORD length = lstrlenA(kLogHeader);
+  char first[1024];
+  DWORD n = 0;
+  if (!ReadFile(file, first, length, &n, nullptr)) {
+    SayError(L"cannot read ", path);
+    CloseHandle(file);
+    return nullptr;
+  }
+  *header = n == 0;
+  // No file ever holds two kinds of row.
+  if (n && (n != length || memcmp(first, kLogHeader, length) != 0)) {
+    wchar_t line[kLineUnits];
+    ZBuilder(line, kLineUnits)
+        .Add(path)
+        .AddAscii(" does not begin with this version's header: name a new file");
+    SayError(line);
+    CloseHandle(file);
+    return nullptr;
+  }
   return file;
 }
 
-int Log(const LogArgs& args, HANDLE out) {
-  LogFollower follower(args);
-  wchar_t error[kLogErrorUnits];
-  if (!follower.Start(error)) {
-    SayError(error);
-    return 1;
-  }
-  const DWORD intervalMs = args.intervalSeconds * 1000;
-  DWORD due = GetTickCount();
+int Log(const LogArgs& args, LogFollower* follower, HANDLE out) {
   uint32_t rows = 0;
+  uint64_t second = ClockMs() / 1000;
   for (;;) {
+    const uint64_t now = ClockMs(), due = second * 1000 + kRowDelayMs;
+    if (WaitForSingleObject(g_stop, due > now ? static_cast<DWORD>(due - now) : 0) == WAIT_OBJECT_0)
+      return 0;
     LogStep step;
-    follower.Step(&step);
+    follower->Step(&step);
     for (int i = 0; i < step.statusCount; ++i) Say(step.status[i]);
     if (step.row) {
-      SYSTEMTIME st;
-      GetLocalTime(&st);
-      LogTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-      char row[kLogRowChars];
-      if (!WriteAll(out, row, static_cast<DWORD>(FormatLogRow(t, step, row, sizeof row)))) {
+      if (!WriteLogRow(out, second, step)) {
         SayError(L"cannot write the log", L"");
         return 1;
       }
       if (args.rows && ++rows >= args.rows) return 0;
     }
     if (step.finished) return 0;
-    // On a fixed schedule, so that slow walks do not make the rows drift.
-    due += intervalMs;
-    DWORD now = GetTickCount();
-    if (static_cast<int32_t>(due - now) < 0) due = now;  // behind: the schedule starts anew
-    if (WaitForSingleObject(g_stop, due - now) == WAIT_OBJECT_0) return 0;
+    second = NextRowSecond(second, args.intervalSeconds, ClockMs());
   }
 }
 
@@ -111,16 +137,19 @@ int wmain(int argc, wchar_t** argv) {
   LogArgs args;
   wchar_t error[kLogErrorUnits];
   if (!ParseLogArgs(argc, argv, &args, error)) return Usage(error);
-
+  if (args.help) {
+    WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), kLogUsage, lstrlenA(kLogUsage));
+    return 0;
+  }
+  // The target first: a PID that is not running leaves no file behind.
+  LogFollower follower(args);
+  if (!follower.Start(error)) {
+    SayError(error);
+    return 1;
+  }
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   bool header = true;
-  if (args.file) {
-    out = OpenLog(args.file, &header);
-    if (out == INVALID_HANDLE_VALUE) {
-      SayError(L"cannot open for appending ", args.file);
-      return 1;
-    }
-  }
+  if (args.file && !(out = OpenLog(args.file, &header))) return 1;
   if (header && !WriteAll(out, kLogHeader, lstrlenA(kLogHeader))) {
     SayError(L"cannot write the log", L"");
     return 1;
@@ -128,11 +157,8 @@ int wmain(int argc, wchar_t** argv) {
   g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-  int code = Log(args, out);
+  int code = Log(args, &follower, out);
   SetEvent(g_done);
   if (args.file) CloseHandle(out);
-  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
-  CloseHandle(g_stop);
-  CloseHandle(g_done);
   return code;
 }

@@ -27,10 +27,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "log/log_follow.h"
+#include "log/log_output_win32.h"
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
 #include "res/resource.h"
@@ -187,21 +189,25 @@ int BenchLogRow(int runs) {
       "CSV text and its write, here to NUL) against the same bare VirtualQueryEx loop.\n"
       "Columns as above. Goal: within 5 %%.\n\n");
   HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  auto row = [nul](DWORD pid) -> uint32_t {
-    LogArgs args;
-    args.pid = pid;
-    LogFollower follower(args);
+  std::unique_ptr<LogFollower> follower;
+  DWORD followed = 0;
+  auto row = [&](DWORD pid) -> uint32_t {
+    if (pid != followed) {  // connected once, its ceiling read, as zorlog.exe does
+      LogArgs args;
+      args.pid = pid;
+      follower.reset(new LogFollower(args));
+      wchar_t error[kLogErrorUnits];
+      LogStep connection;
+      if (follower->Start(error)) follower->Step(&connection);
+      followed = pid;
+    }
     LogStep step;
-    follower.Step(&step);
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    LogTime t = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-    char text[kLogRowChars];
-    DWORD n = static_cast<DWORD>(FormatLogRow(t, step, text, sizeof text));
-    WriteFile(nul, text, n, &n, nullptr);
+    follower->Step(&step);
+    WriteLogRow(nul, ClockMs() / 1000, step);
     return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);
   };
   int result = CompareWithBareWalk(runs, "row", row);
+  follower.reset();
   CloseHandle(nul);
   return result;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,8 +22,8 @@ using namespace e2e;
 std::wstring TempFile(const wchar_t* name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring path = std::wstring(temp) + L"zorlog-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-                      L"-" + name;
+  std::wstring path =
+      std::wstring(temp) + L"zorlog-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
   DeleteFileW(path.c_str());
   return path;
 }
@@ -65,10 +66,10 @@ class ZorLog {
   }
   bool Launch(const std::wstring& args) {
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE out = CreateFileW(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
-                             nullptr);
-    HANDLE err = CreateFileW(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
-                             nullptr);
+    HANDLE out =
+        CreateFileW(out_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err =
+        CreateFileW(err_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -90,7 +91,8 @@ class ZorLog {
   // Waits for the exit; its code, or 259 when it did not end in time.
   DWORD Wait(DWORD timeoutMs = 30000) {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process_, &code);
     return code;
   }
   DWORD Run(const std::wstring& args) { return Launch(args) ? Wait() : 0xFFFFFFFF; }
@@ -106,21 +108,40 @@ int ZorLog::runs_ = 0;
 
 const char kHeader[] =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
-    "peak_virtual_mb,limit_mb";
+    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
+    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb";
 
+// A row's fields by column name: numbers, and the time.
 struct Row {
   std::string time;
-  unsigned long long pid, virtualMb, committedMb, reservedMb, freeMb, largestFreeMb, regions,
-      peakMb, limitMb;
+  std::map<std::string, unsigned long long> n;
+  unsigned long long operator[](const char* column) const { return n.at(column); }
 };
 
 bool ParseRow(const std::string& line, Row* row) {
-  char time[32] = "";
-  int n = sscanf(line.c_str(), "%19[0-9T:-],%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu", time,
-                 &row->pid, &row->virtualMb, &row->committedMb, &row->reservedMb, &row->freeMb,
-                 &row->largestFreeMb, &row->regions, &row->peakMb, &row->limitMb);
-  row->time = time;
-  return n == 10 && row->time.size() == 19 && row->time[10] == 'T';
+  std::vector<std::string> names, fields;
+  for (auto* out : {&names, &fields}) {
+    std::istringstream in(out == &names ? kHeader : line);
+    for (std::string f; std::getline(in, f, ',');) out->push_back(f);
+  }
+  if (fields.size() != names.size() || fields[0].size() != 19 || fields[0][10] != 'T') return false;
+  row->time = fields[0];
+  for (size_t i = 1; i < fields.size(); ++i) {
+    if (fields[i].empty() || fields[i].find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    row->n[names[i]] = std::stoull(fields[i]);
+  }
+  return true;
+}
+
+// The status line of a connection to a flagged target, the ceiling being
+// this (equally flagged) program's own space.
+std::string Connected(const std::wstring& name, DWORD pid) {
+  MEMORYSTATUSEX m = {sizeof m};
+  GlobalMemoryStatusEx(&m);
+  return "connected to " + Utf8(name) + " (PID " + std::to_string(pid) + "): ceiling " +
+         std::to_string(m.ullTotalVirtual >> 20) + " MB, large-address-aware, 4 GB (64-bit system)";
 }
 
 // The number after "Virtual Size:\n" in the info panel, or after "memory: ".
@@ -147,30 +168,40 @@ TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTarget
   std::vector<std::string> lines = Lines(ReadAll(csv));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], kHeader);
-  Row row = {};
+  Row row;
+  std::string last;  // the rows' seconds follow one another
   for (size_t i = 1; i < lines.size(); ++i) {
     ASSERT_TRUE(ParseRow(lines[i], &row)) << lines[i];
-    EXPECT_EQ(row.pid, target.Pid());
-    EXPECT_EQ(row.virtualMb, shownMb) << lines[i];
-    EXPECT_LE(row.committedMb + row.reservedMb, row.virtualMb) << lines[i];
-    EXPECT_GE(row.committedMb + row.reservedMb + 1, row.virtualMb) << lines[i];
-    EXPECT_GE(row.committedMb, 32u) << lines[i];
-    EXPECT_LE(row.largestFreeMb, row.freeMb) << lines[i];
-    EXPECT_GT(row.regions, 4u) << lines[i];
-    EXPECT_EQ(row.peakMb, shownMb) << lines[i];
-    EXPECT_EQ(row.limitMb, limitMb) << lines[i];
+    EXPECT_GT(row.time, last) << lines[i];
+    last = row.time;
+    EXPECT_EQ(row["pid"], target.Pid());
+    EXPECT_EQ(row["virtual_mb"], shownMb) << lines[i];
+    EXPECT_LE(row["committed_mb"] + row["reserved_mb"], row["virtual_mb"]) << lines[i];
+    EXPECT_GE(row["committed_mb"] + row["reserved_mb"] + 1, row["virtual_mb"]) << lines[i];
+    EXPECT_GE(row["committed_mb"], 32u) << lines[i];
+    EXPECT_LE(row["largest_free_mb"], row["free_mb"]) << lines[i];
+    EXPECT_GT(row["regions"], 4u) << lines[i];
+    EXPECT_EQ(row["peak_virtual_mb"], shownMb) << lines[i];
+    EXPECT_EQ(row["limit_mb"], limitMb) << lines[i];
+    EXPECT_EQ(row["ceiling_mb"], limitMb) << lines[i];
+    EXPECT_LE(row["largest_usable_mb"], row["largest_free_mb"]) << lines[i];
+    unsigned long long kinds = 0;
+    for (const char* k : {"image", "mapped", "private"})
+      kinds += row[(std::string(k) + "_committed_mb").c_str()] +
+               row[(std::string(k) + "_reserved_mb").c_str()];
+    EXPECT_LE(kinds, row["virtual_mb"]) << lines[i];
+    EXPECT_GE(kinds + 6, row["virtual_mb"]) << lines[i];
   }
   EXPECT_EQ(log.Out(), std::vector<std::string>());
-  EXPECT_EQ(log.Err(), std::vector<std::string>{"connected to " + Utf8(name) + " (PID " +
-                                                std::to_string(target.Pid()) + ")"});
+  EXPECT_EQ(log.Err(), std::vector<std::string>{Connected(name, target.Pid())});
 
   // A block larger than all the other free space together fits only in the
   // largest free block: reserving it takes that block, and the next row,
   // appended without a second header, shows it.
-  const unsigned long long before = row.largestFreeMb;
+  const unsigned long long before = row["largest_free_mb"];
   ASSERT_GT(before, 64u);
   const unsigned long long takeMb =
-      std::min(before - 1, std::max(row.freeMb - before + 1, (before + 1) / 2));
+      std::min(before - 1, std::max(row["free_mb"] - before + 1, (before + 1) / 2));
   const std::string answer = target.Command("reserve " + std::to_string(takeMb << 10));
   EXPECT_EQ(answer.compare(0, 3, "ok "), 0) << answer << " / " << lines[3] << " take " << takeMb;
   ZorLog again;
@@ -178,8 +209,8 @@ TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTarget
   lines = Lines(ReadAll(csv));
   ASSERT_EQ(lines.size(), 5u);
   ASSERT_TRUE(ParseRow(lines[4], &row)) << lines[4];
-  EXPECT_LT(row.largestFreeMb, before) << lines[4];
-  EXPECT_GE(row.virtualMb, shownMb + takeMb) << lines[4];
+  EXPECT_LT(row["largest_free_mb"], before) << lines[4];
+  EXPECT_GE(row["virtual_mb"], shownMb + takeMb) << lines[4];
   DeleteFileW(csv.c_str());
   DWORD code = 99;
   EXPECT_TRUE(zor.Close(&code));
@@ -205,17 +236,17 @@ TEST(ZorLog, WaitsForTheNameFollowsItsExitAndTheNextProcessOfThatName) {
   ASSERT_EQ(log.Wait(), 0u);
 
   const std::string a = std::to_string(first.Pid()), b = std::to_string(second.Pid());
-  EXPECT_EQ(log.Err(), (std::vector<std::string>{"waiting for " + n, "connected to " + n + " (PID " + a + ")",
+  EXPECT_EQ(log.Err(), (std::vector<std::string>{"waiting for " + n, Connected(name, first.Pid()),
                                                  n + " (PID " + a + ") exited", "waiting for " + n,
-                                                 "connected to " + n + " (PID " + b + ")"}));
+                                                 Connected(name, second.Pid())}));
   std::vector<std::string> lines = log.Out();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], kHeader);
   Row row;
   ASSERT_TRUE(ParseRow(lines[1], &row)) << lines[1];
-  EXPECT_EQ(std::to_string(row.pid), a);
+  EXPECT_EQ(row["pid"], first.Pid());
   ASSERT_TRUE(ParseRow(lines[2], &row)) << lines[2];
-  EXPECT_EQ(std::to_string(row.pid), b);
+  EXPECT_EQ(row["pid"], second.Pid());
   second.Exit();
   RemoveCopy(exe);
 }
@@ -229,16 +260,88 @@ TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
   EXPECT_EQ(err[1].compare(0, 6, "usage:"), 0) << err[1];
   EXPECT_EQ(usage.Out(), std::vector<std::string>());
 
+  ZorLog path;
+  EXPECT_EQ(path.Run(L"C:\\cad\\xtop.exe"), 2u);
+  EXPECT_EQ(path.Err().at(0),
+            "zorlog: give the image name alone, such as xtop.exe, not C:\\cad\\xtop.exe");
+
+  ZorLog help;
+  EXPECT_EQ(help.Run(L"/?"), 0u);
+  EXPECT_EQ(help.Out().at(0).compare(0, 6, "usage:"), 0);
+  EXPECT_EQ(help.Err(), std::vector<std::string>());
+
+  // Nothing is written for a PID that is not running, not even a file.
+  const std::wstring never = TempFile(L"never.csv");
   ZorLog missing;
-  EXPECT_EQ(missing.Run(L"4294967295"), 1u);
+  EXPECT_EQ(missing.Run(L"-o \"" + never + L"\" 4294967295"), 1u);
   EXPECT_EQ(missing.Err(),
             std::vector<std::string>{"zorlog: PID 4294967295 is not running or cannot be read"});
+  EXPECT_EQ(GetFileAttributesW(never.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(missing.Out(), std::vector<std::string>());
 
   ZorLog unwritable;
   EXPECT_EQ(unwritable.Run(L"-o \"" + TempFile(L"no-such-folder") + L"\\log.csv\" xtop.exe"), 1u);
   err = unwritable.Err();
   ASSERT_EQ(err.size(), 1u);
   EXPECT_EQ(err[0].compare(0, 34, "zorlog: cannot open for appending "), 0) << err[0];
+}
+
+// The target's own ceiling, with and without the large-address-aware flag,
+// and its private memory as it reserves and commits.
+TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
+  MEMORYSTATUSEX m = {sizeof m};
+  GlobalMemoryStatusEx(&m);
+  const unsigned long long ownMb = m.ullTotalVirtual >> 20;
+  for (bool flagged : {true, false}) {
+    std::wstring exe = TargetProcess::DefaultExe();
+    if (!flagged) exe.replace(exe.size() - 4, 4, L"2g.exe");
+    TargetProcess target;
+    ASSERT_TRUE(target.Start(L"", exe));
+    const std::wstring pid = std::to_wstring(target.Pid());
+    ZorLog log;
+    ASSERT_EQ(log.Run(L"-n 2 " + pid), 0u);
+    const std::string connected = log.Err().at(0);
+    if (flagged)
+      EXPECT_EQ(
+          connected.substr(connected.find("):")),
+          "): ceiling " + std::to_string(ownMb) + " MB, large-address-aware, 4 GB (64-bit system)");
+    else
+      EXPECT_EQ(connected.substr(connected.find("):")),
+                "): ceiling 2047 MB, not large-address-aware");
+    Row before, after;
+    ASSERT_TRUE(ParseRow(log.Out().at(2), &before)) << log.Out().at(2);
+    EXPECT_EQ(before["ceiling_mb"], flagged ? before["limit_mb"] : 2047u);
+    EXPECT_LE(before["largest_usable_mb"], before["largest_free_mb"]);
+    EXPECT_LE(before["largest_usable_below_2g_mb"], before["largest_usable_mb"]);
+
+    ASSERT_EQ(target.Command("reserve 65536"), "ok reserved=65536 committed=0");
+    ASSERT_EQ(target.Command("touch 16384"), "ok reserved=49152 committed=16384");
+    ZorLog again;
+    ASSERT_EQ(again.Run(L"-n 1 " + pid), 0u);
+    ASSERT_TRUE(ParseRow(again.Out().at(1), &after)) << again.Out().at(1);
+    const long long reserved = after["private_reserved_mb"] - before["private_reserved_mb"];
+    const long long committed = after["private_committed_mb"] - before["private_committed_mb"];
+    EXPECT_NEAR(reserved, 48, 1) << flagged;
+    EXPECT_NEAR(committed, 16, 1) << flagged;
+  }
+}
+
+TEST(ZorLog, RefusesToAppendToALogOfAnotherKindAndLeavesItAsItWas) {
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L""));
+  const std::wstring csv = TempFile(L"old.csv");
+  const std::string old =
+      "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+      "peak_virtual_mb,limit_mb\r\n2026-12-07T11:37:03,32,1042,19,1022,3053,1916,75,1042,4095\r\n";
+  HANDLE file = CreateFileW(csv.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n;
+  WriteFile(file, old.data(), static_cast<DWORD>(old.size()), &n, nullptr);
+  CloseHandle(file);
+  ZorLog log;
+  EXPECT_EQ(log.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())), 1u);
+  EXPECT_NE(log.Err().at(0).find("does not begin with this version's header"), std::string::npos);
+  EXPECT_EQ(ReadAll(csv), old);
+  DeleteFileW(csv.c_str());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // process followed by name through an exit and a restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "log/log_args.h"
 #include "log/log_follow.h"
 #include "monitor/vsize.h"
@@ -39,25 +41,34 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
   EXPECT_EQ(args.file, nullptr);
   const std::string longest(63, 'a'), tooLong(64, 'a');
   ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
+  for (const char* help : {"/?", "-h", "--help"}) {
+    ASSERT_TRUE(Parse({"-i", "0", help}, &args, &error)) << help;  // before any check
+    EXPECT_TRUE(args.help) << help;
+  }
 
   const std::vector<std::vector<const char*>> bad = {
-      {},                             // nothing to follow
-      {""},                           // empty name
-      {"a.exe", "b.exe"},             // two targets
-      {"-x", "a.exe"},                // unknown option
-      {"-in", "1", "a.exe"},          // unknown option
-      {"a.exe", "-i"},                // missing value
-      {"-i", "x", "a.exe"},           // not a number
-      {"-i", "-1", "a.exe"},          // not a number
-      {"-i", "0", "a.exe"},           // out of range
-      {"-i", "3601", "a.exe"},        // out of range
-      {"-i", "99999999999", "a.exe"}, // beyond 32 bits
-      {"-n", "0", "a.exe"},           // out of range
-      {"-n", "1.5", "a.exe"},         // not a whole number
-      {"-o", "", "a.exe"},            // empty file name
-      {"0"},                          // no process has PID 0
-      {"4294967296"},                 // beyond 32 bits
-      {tooLong.c_str()},              // longer than any name the lookup compares
+      {},                              // nothing to follow
+      {""},                            // empty name
+      {"a.exe", "b.exe"},              // two targets
+      {"-x", "a.exe"},                 // unknown option
+      {"-in", "1", "a.exe"},           // unknown option
+      {"a.exe", "-i"},                 // missing value
+      {"-i", "x", "a.exe"},            // not a number
+      {"-i", "-1", "a.exe"},           // not a number
+      {"-i", "0", "a.exe"},            // out of range
+      {"-i", "3601", "a.exe"},         // out of range
+      {"-i", "99999999999", "a.exe"},  // beyond 32 bits
+      {"-n", "0", "a.exe"},            // out of range
+      {"-n", "1.5", "a.exe"},          // not a whole number
+      {"-o", "", "a.exe"},             // empty file name
+      {"0"},                           // no process has PID 0
+      {"4294967296"},                  // beyond 32 bits
+      {tooLong.c_str()},               // longer than any name the lookup compares
+      {"C:\\cad\\xtop.exe"},           // the lookup compares the image name alone
+      {"dir/xtop.exe"},
+      {"d:xtop.exe"},
+      {"-o", "a", "-o", "b", "x.exe"},  // an option twice
+      {"-i", "1", "x.exe", "-i", "2"},
   };
   for (const auto& words : bad) {
     std::string joined;
@@ -79,15 +90,44 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   step.stats.free = 2559ull << 20;
   step.stats.largestFree = (700ull << 20) - 1;
   step.stats.regions = 812;
+  step.stats.committedByKind[kKindImage] = 90ull << 20;
+  step.stats.reservedByKind[kKindPrivate] = 536ull << 20;
+  step.stats.committedByKind[kKindMapped] = 300ull << 20;
   char row[kLogRowChars];
+  // Ceiling and usable columns empty where the ceiling is not known.
   size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
-  EXPECT_EQ(std::string(row),
-            "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095\r\n");
+  EXPECT_EQ(
+      std::string(row),
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536\r\n");
   EXPECT_EQ(n, strlen(row));
-  // The header names the same ten columns.
-  EXPECT_EQ(std::string(kLogHeader),
-            "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
-            "peak_virtual_mb,limit_mb\r\n");
+  step.ceiling.known = true;
+  step.ceiling.mb = 2047;
+  step.stats.usableFree = (511ull << 20) + 1;
+  step.stats.largestUsable = 300ull << 20;
+  step.stats.largestUsableBelow2G = 200ull << 20;
+  FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
+  EXPECT_EQ(std::string(row),
+            "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
+            "2047,511,300,200,90,0,300,0,0,536\r\n");
+  // The header names the same twenty columns.
+  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 19);
+}
+
+TEST(LogRow, FallDueOnTheClocksSecondsOneIntervalApart) {
+  struct Case {
+    uint64_t last;
+    uint32_t interval;
+    uint64_t nowMs, next;
+  } cases[] = {
+      {100, 1, 100150, 101},  // in time
+      {100, 1, 101900, 101},  // a slow walk: late, but its own second
+      {100, 5, 104000, 105},
+      {100, 1, 102100, 102},  // a whole interval behind: from the current second
+      {100, 1, 96500, 96},    // the clock set back
+      {100, 60, 100000, 160},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(NextRowSecond(c.last, c.interval, c.nowMs), c.next) << c.nowMs;
 }
 
 TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
@@ -115,8 +155,10 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
 
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
+  p.header = ImageHeader(false);
   follower.Step(&step);
-  EXPECT_EQ(statuses(step), "connected to xtop.exe (PID 7);");
+  EXPECT_EQ(statuses(step),
+            "connected to xtop.exe (PID 7): ceiling 2047 MB, not large-address-aware;");
   ASSERT_TRUE(step.row);
   EXPECT_EQ(step.pid, 7u);
   EXPECT_EQ(step.virtualMb, 2u);
@@ -136,9 +178,11 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_FALSE(step.finished);
   p.exitCode = kStillActive;
   p.exitCodeReadable = false;  // found by the lookup, unreadable to the walk
+  p.header.clear();            // and its header unreadable
   follower.Step(&step);
   EXPECT_EQ(statuses(step),
-            "connected to xtop.exe (PID 7);xtop.exe (PID 7) exited;waiting for xtop.exe;");
+            "connected to xtop.exe (PID 7): ceiling unknown (image header "
+            "unreadable);xtop.exe (PID 7) exited;waiting for xtop.exe;");
 
   // By PID: the log ends when that process goes.
   p.exitCodeReadable = true;
@@ -147,9 +191,13 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   LogFollower one(byPid);
   ASSERT_TRUE(one.Start(error));
   one.Step(&step);
-  EXPECT_EQ(statuses(step), "connected to xtop.exe (PID 7);");
-  p.exitCode = 0;
+  EXPECT_EQ(statuses(step).substr(0, 31), "connected to xtop.exe (PID 7): ");
+  // The process exits and its PID passes to another between two rows: the
+  // held handle sees the exit.
+  api.processes[0].exitCode = 0;
+  api.Add(7, Z("\\Device\\HarddiskVolume1\\other.exe")).regions = p.regions;
   one.Step(&step);
+  EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;");
   EXPECT_TRUE(step.finished);
   LogArgs missing;
   missing.pid = 8;

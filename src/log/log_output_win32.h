@@ -1,0 +1,13 @@
+// zorlog.exe's output on Windows: the clock its rows keep to, and one row
+// written whole.
+#pragma once
+#include <windows.h>
+
+#include "log/log_follow.h"
+
+// The system clock in milliseconds since 1601, UTC.
+uint64_t ClockMs();
+
+// The row labelled with that second of the system clock, in local time, in
+// one write so that a log ended any way holds no half row.
+bool WriteLogRow(HANDLE out, uint64_t second, const LogStep& step);
