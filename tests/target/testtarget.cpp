@@ -77,6 +77,15 @@ DWORD WINAPI Expire(void* param) {
   ExitProcess(0);
 }
 
+void Touch(unsigned long long kb) {
+  EnterCriticalSection(&g_lock);
+  bool ok = g_lastReserved && kb <= g_reservedKb &&
+            VirtualAlloc(g_lastReserved, static_cast<SIZE_T>(kb * 1024), MEM_COMMIT, PAGE_READWRITE);
+  if (ok) g_reservedKb -= kb, g_committedKb += kb;
+  Report(ok);
+  LeaveCriticalSection(&g_lock);
+}
+
 // Reserve blocks from 1 GB down to 64 KB, each size while it can be had.
 unsigned long long Fill() {
   static void* blocks[65536];
@@ -110,20 +119,13 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const char* opt = argv[i];
     unsigned long long v = strtoull(argv[i + 1], nullptr, 10);
-    if (!strcmp(opt, "--reserve"))
-      reserveKb = v;
-    else if (!strcmp(opt, "--commit"))
-      commitKb = v;
-    else if (!strcmp(opt, "--regions"))
-      regions = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--grow"))
-      growth.kb = v;
-    else if (!strcmp(opt, "--every"))
-      growth.every = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--steps"))
-      growth.steps = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--lifetime"))
-      lifetime = static_cast<unsigned>(v);
+    if (!strcmp(opt, "--reserve")) reserveKb = v;
+    else if (!strcmp(opt, "--commit")) commitKb = v;
+    else if (!strcmp(opt, "--regions")) regions = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--grow")) growth.kb = v;
+    else if (!strcmp(opt, "--every")) growth.every = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--steps")) growth.steps = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--lifetime")) lifetime = static_cast<unsigned>(v);
   }
   if (reserveKb) Allocate(reserveKb, regions, false, false);
   if (commitKb) Allocate(commitKb, regions, true, false);
@@ -132,8 +134,8 @@ int main(int argc, char** argv) {
   fflush(stdout);
   if (growth.kb) CloseHandle(CreateThread(nullptr, 0, Grow, &growth, 0, nullptr));
   if (lifetime)
-    CloseHandle(
-        CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0, nullptr));
+    CloseHandle(CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0,
+                             nullptr));
 
   char line[256];
   while (fgets(line, sizeof line, stdin)) {
@@ -142,28 +144,16 @@ int main(int argc, char** argv) {
     unsigned n = 1;
     if (sscanf(line, "%31s %llu %u", cmd, &kb, &n) < 1) continue;
     if (!strcmp(cmd, "exit")) return 0;
-    if (!strcmp(cmd, "reserve"))
-      Allocate(kb, n, false);
-    else if (!strcmp(cmd, "commit"))
-      Allocate(kb, n, true);
-    else if (!strcmp(cmd, "touch")) {
-      EnterCriticalSection(&g_lock);
-      bool ok =
-          g_lastReserved && kb <= g_reservedKb &&
-          VirtualAlloc(g_lastReserved, static_cast<SIZE_T>(kb * 1024), MEM_COMMIT, PAGE_READWRITE);
-      if (ok) g_reservedKb -= kb, g_committedKb += kb;
-      Report(ok);
-      LeaveCriticalSection(&g_lock);
-    } else if (!strcmp(cmd, "fill")) {
-      printf("filled %llu\n", Fill());
-      fflush(stdout);
-    } else if (!strcmp(cmd, "probe")) {
+    if (!strcmp(cmd, "reserve")) Allocate(kb, n, false);
+    else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);
+    else if (!strcmp(cmd, "touch")) Touch(kb);
+    else if (!strcmp(cmd, "fill")) printf("filled %llu\n", Fill());
+    else if (!strcmp(cmd, "probe")) {
       // Larger first, so that the exact one finds the block still free.
       bool larger = Reservable(kb + 65536);
-      bool exact = Reservable(kb);
-      printf("probe exact=%d larger=%d\n", exact, larger);
-      fflush(stdout);
+      printf("probe exact=%d larger=%d\n", Reservable(kb), larger);
     }
+    fflush(stdout);
   }
   if (lifetime) Sleep(INFINITE);  // the expiry thread ends the process
   return 0;
