@@ -194,8 +194,9 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_EQ(statuses(step).substr(0, 31), "connected to xtop.exe (PID 7): ");
   // The process exits and its PID passes to another between two rows: the
   // held handle sees the exit.
-  api.processes[0].exitCode = 0;
-  api.Add(7, Z("\\Device\\HarddiskVolume1\\other.exe")).regions = p.regions;
+  p.exitCode = 0;
+  const std::vector<RegionInfo> regions = p.regions;  // p moves as processes grow
+  api.Add(7, Z("\\Device\\HarddiskVolume1\\other.exe")).regions = regions;
   one.Step(&step);
   EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;");
   EXPECT_TRUE(step.finished);
