@@ -6,7 +6,7 @@ uint64_t ClockMs() {
   return ((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 10000;
 }
 
-bool WriteLogRow(HANDLE out, uint64_t second, const LogStep& step) {
+bool WriteLogRow(HANDLE out, uint64_t second, const FollowStep& step) {
   const uint64_t ticks = second * 10000000;
   FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, local;
   SYSTEMTIME st = {};

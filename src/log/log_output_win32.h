@@ -3,11 +3,11 @@
 #pragma once
 #include <windows.h>
 
-#include "log/log_follow.h"
+#include "log/log_row.h"
 
 // The system clock in milliseconds since 1601, UTC.
 uint64_t ClockMs();
 
 // The row labelled with that second of the system clock, in local time, in
 // one write so that a log ended any way holds no half row.
-bool WriteLogRow(HANDLE out, uint64_t second, const LogStep& step);
+bool WriteLogRow(HANDLE out, uint64_t second, const FollowStep& step);

@@ -1,12 +1,12 @@
 // zorlog.exe: a CSV log of one process's address space over time, one row
-// per interval (log_follow.h says what a row holds). Rows go whole, in one
+// per interval (log_row.h says what a row holds). Rows go whole, in one
 // write each, to standard output or appended to a file; status lines and
 // errors go to standard error.
 #include <windows.h>
 
 #include "log/log_args.h"
-#include "log/log_follow.h"
 #include "log/log_output_win32.h"
+#include "log/log_row.h"
 
 namespace {
 
@@ -109,14 +109,14 @@ HANDLE OpenLog(const wchar_t* path, bool* header) {
   return file;
 }
 
-int Log(const LogArgs& args, LogFollower* follower, HANDLE out) {
+int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
   uint32_t rows = 0;
   uint64_t second = ClockMs() / 1000;
   for (;;) {
     const uint64_t now = ClockMs(), due = second * 1000 + kRowDelayMs;
     if (WaitForSingleObject(g_stop, due > now ? static_cast<DWORD>(due - now) : 0) == WAIT_OBJECT_0)
       return 0;
-    LogStep step;
+    FollowStep step;
     follower->Step(&step);
     for (int i = 0; i < step.statusCount; ++i) Say(step.status[i]);
     if (step.row) {
@@ -142,9 +142,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   // The target first: a PID that is not running leaves no file behind.
-  LogFollower follower(args);
-  if (!follower.Start(error)) {
-    SayError(error);
+  TargetFollower follower(args.name, args.pid);
+  wchar_t reason[kFollowErrorUnits];
+  if (!follower.Start(reason)) {
+    SayError(reason);
     return 1;
   }
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);

@@ -10,21 +10,6 @@ int KindOf(uint32_t type) {
   return type == kMemImage ? kKindImage : type == kMemMapped ? kKindMapped : kKindPrivate;
 }
 
-// A free piece [start, end) as the process could reserve it.
-void AddUsable(uint64_t start, uint64_t end, uint64_t usableTop, uint32_t granularity,
-               AddressSpaceStats* stats) {
-  if (end > usableTop + 1) end = usableTop + 1;
-  if (granularity > 1) start = (start + granularity - 1) / granularity * granularity;
-  if (start >= end) return;
-  uint64_t piece = end - start;
-  stats->usableFree += piece;
-  if (piece > stats->largestUsable) stats->largestUsable = piece;
-  const uint64_t twoGb = 0x80000000ull;
-  if (start < twoGb) {
-    uint64_t below = (end < twoGb ? end : twoGb) - start;
-    if (below > stats->largestUsableBelow2G) stats->largestUsableBelow2G = below;
-  }
-}
 }  // namespace
 
 const SystemInfoRecord& CachedSystemInfo() {
@@ -38,6 +23,15 @@ const SystemInfoRecord& CachedSystemInfo() {
 
 void ResetSystemInfoCache() { g_filled = false; }
 
+bool UsablePart(uint64_t start, uint64_t end, uint64_t usableTop, uint32_t granularity,
+                uint64_t* usableStart, uint64_t* usableEnd) {
+  if (end > usableTop + 1) end = usableTop + 1;
+  if (granularity > 1) start = (start + granularity - 1) / granularity * granularity;
+  *usableStart = start;
+  *usableEnd = end;
+  return start < end;
+}
+
 uint32_t QueryProcessVirtualSize(uint32_t pid) {
   ProcessApi& api = Processes();
   ProcessHandle h = api.OpenProcess(kProcessQueryInformation, pid);
@@ -48,7 +42,8 @@ uint32_t QueryProcessVirtualSize(uint32_t pid) {
   return kb;
 }
 
-uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats) {
+uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats,
+                     RegionSink* sink) {
   *stats = AddressSpaceStats();
   ProcessApi& api = Processes();
   uint32_t code = 0;
@@ -63,6 +58,9 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
     if (end <= address) break;  // a region that does not advance would loop forever
     ++stats->regions;
     const bool last = end >= si.maximumAddress;
+    // The part inside the walked range: from the walk's address to the
+    // region's end, or past the last usable byte for the last one.
+    const uint64_t walkedEnd = last ? si.maximumAddress + 1 : end;
     uint64_t counted = 0;
     if (!last) {
       if (region.state == kMemCommit || region.state == kMemReserve) counted = region.size;
@@ -80,13 +78,24 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
       stats->reserved += counted;
       stats->reservedByKind[KindOf(region.type)] += counted;
     } else if (region.state == kMemFree) {
-      // Only the part inside the range: from the walk's address to the
-      // region's end, or past the last usable byte for the last one.
-      uint64_t pieceEnd = last ? si.maximumAddress + 1 : end;
-      uint64_t piece = pieceEnd - address;
+      const uint64_t piece = walkedEnd - address;
       stats->free += piece;
       if (piece > stats->largestFree) stats->largestFree = piece;
-      if (usableTop) AddUsable(address, pieceEnd, usableTop, si.allocationGranularity, stats);
+      uint64_t from, to;
+      if (usableTop &&
+          UsablePart(address, walkedEnd, usableTop, si.allocationGranularity, &from, &to)) {
+        stats->usableFree += to - from;
+        if (to - from > stats->largestUsable) stats->largestUsable = to - from;
+        const uint64_t below = (to < 0x80000000ull ? to : 0x80000000ull);
+        if (from < below && below - from > stats->largestUsableBelow2G)
+          stats->largestUsableBelow2G = below - from;
+      }
+    }
+    if (sink) {
+      RegionInfo walked = region;
+      walked.base = address;
+      walked.size = walkedEnd - address;
+      sink->Region(walked);
     }
     if (last) break;
     address = end;

@@ -30,11 +30,27 @@ struct AddressSpaceStats {
   uint64_t largestUsableBelow2G = 0;  // the part below 0x80000000 counts
 };
 
+// Receives each region of a walk in address order, as far as the walk's
+// range reaches: the first from where the walk starts, the last up to its
+// last usable byte.
+class RegionSink {
+ public:
+  virtual ~RegionSink() {}
+  virtual void Region(const RegionInfo& region) = 0;
+};
+
+// The part of a free piece [start, end) that a process whose last usable
+// byte is usableTop could reserve: from start rounded up to the allocation
+// granularity. False when nothing of it is usable.
+bool UsablePart(uint64_t start, uint64_t end, uint64_t usableTop, uint32_t granularity,
+                uint64_t* usableStart, uint64_t* usableEnd);
+
 // One walk of a process through a handle with query access that the caller
 // holds, so that the PID cannot pass to another process meanwhile. 0 with
 // stats cleared when the process has exited or cannot be read. usableTop:
 // the process's own last usable byte, or 0 to skip the usable figures.
-uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats);
+uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* stats,
+                     RegionSink* sink = nullptr);
 
 // The platform's system information, read once per run.
 const SystemInfoRecord& CachedSystemInfo();

@@ -31,7 +31,6 @@
 #include <string>
 #include <vector>
 
-#include "log/log_follow.h"
 #include "log/log_output_win32.h"
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
@@ -189,19 +188,17 @@ int BenchLogRow(int runs) {
       "CSV text and its write, here to NUL) against the same bare VirtualQueryEx loop.\n"
       "Columns as above. Goal: within 5 %%.\n\n");
   HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  std::unique_ptr<LogFollower> follower;
+  std::unique_ptr<TargetFollower> follower;
   DWORD followed = 0;
   auto row = [&](DWORD pid) -> uint32_t {
     if (pid != followed) {  // connected once, its ceiling read, as zorlog.exe does
-      LogArgs args;
-      args.pid = pid;
-      follower.reset(new LogFollower(args));
-      wchar_t error[kLogErrorUnits];
-      LogStep connection;
+      follower.reset(new TargetFollower(L"", pid));
+      wchar_t error[kFollowErrorUnits];
+      FollowStep connection;
       if (follower->Start(error)) follower->Step(&connection);
       followed = pid;
     }
-    LogStep step;
+    FollowStep step;
     follower->Step(&step);
     WriteLogRow(nul, ClockMs() / 1000, step);
     return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "log/log_args.h"
-#include "log/log_follow.h"
+#include "log/log_row.h"
 #include "monitor/vsize.h"
 #include "support/fakes.h"
 
@@ -80,7 +80,7 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
 }
 
 TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
-  LogStep step;
+  FollowStep step;
   step.pid = 4021;
   step.virtualMb = 1536;
   step.peakMb = 1600;
@@ -130,23 +130,21 @@ TEST(LogRow, FallDueOnTheClocksSecondsOneIntervalApart) {
     EXPECT_EQ(NextRowSecond(c.last, c.interval, c.nowMs), c.next) << c.nowMs;
 }
 
-TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
+TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   FakeProcessApi api;
   FakeSystemApi system;
   system.totalVirtual = 3071ull << 20;
   ResetSystemInfoCache();
-  LogArgs args;
-  ZCopy(args.name, kTextUnits, ZT("xtop.exe"));
-  LogFollower follower(args);
-  ZChar error[kLogErrorUnits];
+  TargetFollower follower(ZT("xtop.exe"), 0);
+  ZChar error[kFollowErrorUnits];
   ASSERT_TRUE(follower.Start(error));
-  auto statuses = [](const LogStep& s) {
+  auto statuses = [](const FollowStep& s) {
     std::string all;
     for (int i = 0; i < s.statusCount; ++i) all += Narrow(s.status[i]) + ";";
     return all;
   };
 
-  LogStep step;
+  FollowStep step;
   follower.Step(&step);
   EXPECT_EQ(statuses(step), "waiting for xtop.exe;");
   EXPECT_FALSE(step.row);
@@ -186,9 +184,7 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
 
   // By PID: the log ends when that process goes.
   p.exitCodeReadable = true;
-  LogArgs byPid;
-  byPid.pid = 7;
-  LogFollower one(byPid);
+  TargetFollower one(ZT(""), 7);
   ASSERT_TRUE(one.Start(error));
   one.Step(&step);
   EXPECT_EQ(statuses(step).substr(0, 31), "connected to xtop.exe (PID 7): ");
@@ -200,9 +196,7 @@ TEST(LogFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   one.Step(&step);
   EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;");
   EXPECT_TRUE(step.finished);
-  LogArgs missing;
-  missing.pid = 8;
-  EXPECT_FALSE(LogFollower(missing).Start(error));
+  EXPECT_FALSE(TargetFollower(ZT(""), 8).Start(error));
   EXPECT_EQ(Narrow(error), "PID 8 is not running or cannot be read");
   EXPECT_EQ(api.OpenHandles(), 0u);
 }

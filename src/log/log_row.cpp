@@ -1,0 +1,81 @@
+#include "log/log_row.h"
+
+const char kLogHeader[] =
+    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
+    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
+
+uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t nowMs) {
+  const uint64_t next = lastSecond + intervalSeconds;
+  const uint64_t dueMs = next * 1000 + kRowDelayMs, intervalMs = intervalSeconds * 1000ull;
+  if (nowMs >= dueMs + intervalMs || dueMs > nowMs + intervalMs + 1000) return nowMs / 1000;
+  return next;
+}
+
+namespace {
+
+class CharBuilder {
+ public:
+  CharBuilder(char* out, size_t cap) : out_(out), cap_(cap) { out_[0] = 0; }
+  CharBuilder& Add(const char* s) {
+    while (*s) Put(*s++);
+    return *this;
+  }
+  CharBuilder& Num(uint64_t v, int width = 1) {
+    char digits[20];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v);
+    for (; width > n; --width) Put('0');
+    while (n) Put(digits[--n]);
+    return *this;
+  }
+  size_t Length() const { return len_; }
+
+ private:
+  void Put(char c) {
+    if (len_ + 1 >= cap_) return;
+    out_[len_++] = c;
+    out_[len_] = 0;
+  }
+  char* out_;
+  size_t cap_;
+  size_t len_ = 0;
+};
+
+int Field(int v) { return v < 0 ? 0 : v; }
+
+}  // namespace
+
+size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap) {
+  if (!cap) return 0;
+  CharBuilder b(out, cap);
+  b.Num(Field(t.year), 4).Add("-").Num(Field(t.month), 2).Add("-").Num(Field(t.day), 2);
+  b.Add("T")
+      .Num(Field(t.hour), 2)
+      .Add(":")
+      .Num(Field(t.minute), 2)
+      .Add(":")
+      .Num(Field(t.second), 2);
+  b.Add(",").Num(s.pid).Add(",").Num(s.virtualMb);
+  b.Add(",").Num(s.stats.committed >> 20).Add(",").Num(s.stats.reserved >> 20);
+  b.Add(",").Num(s.stats.free >> 20).Add(",").Num(s.stats.largestFree >> 20);
+  b.Add(",").Num(s.stats.regions).Add(",").Num(s.peakMb).Add(",").Num(s.limitMb);
+  // Empty, not 0, where the process has no 32-bit ceiling or it is unknown.
+  if (s.ceiling.known) {
+    b.Add(",").Num(s.ceiling.mb).Add(",").Num(s.stats.usableFree >> 20);
+    b.Add(",").Num(s.stats.largestUsable >> 20).Add(",").Num(s.stats.largestUsableBelow2G >> 20);
+  } else {
+    b.Add(",,,,");
+  }
+  for (int kind = 0; kind < kRegionKinds; ++kind)
+    b.Add(",")
+        .Num(s.stats.committedByKind[kind] >> 20)
+        .Add(",")
+        .Num(s.stats.reservedByKind[kind] >> 20);
+  b.Add("\r\n");
+  return b.Length();
+}

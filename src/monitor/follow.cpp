@@ -1,0 +1,91 @@
+#include "monitor/follow.h"
+
+#include "monitor/proclist.h"
+#include "sysinfo/system_api.h"
+
+TargetFollower::TargetFollower(const ZChar* name, uint32_t pid) : pid_(pid), byPid_(pid != 0) {
+  ZCopy(name_, kTextUnits, name);
+}
+
+TargetFollower::~TargetFollower() { Disconnect(); }
+
+void TargetFollower::Disconnect() {
+  if (handle_) Processes().CloseHandle(handle_);
+  handle_ = nullptr;
+  connected_ = false;
+}
+
+bool TargetFollower::Start(ZChar* error) {
+  if (!byPid_) return true;
+  ProcessApi& api = Processes();
+  handle_ = api.OpenProcess(kProcessQueryInformation, pid_);
+  uint32_t code = 0;
+  if (!handle_ || !api.GetExitCodeProcess(handle_, &code) || code != kStillActive) {
+    Disconnect();
+    ZBuilder(error, kFollowErrorUnits)
+        .AddAscii("PID ")
+        .AddInt(pid_)
+        .AddAscii(" is not running or cannot be read");
+    return false;
+  }
+  // The name the lookup would see, for the status lines.
+  ZChar* record = FormatProcessRecord(pid_);
+  ZCopy(name_, kTextUnits, record ? record : ZT("?"));
+  for (ZChar* p = name_; *p; ++p)
+    if (*p == '\n') *p = 0;
+  ZFree(record);
+  return true;
+}
+
+void TargetFollower::Status(FollowStep* step, const char* before, const char* after, bool ceiling) {
+  ZBuilder b(step->status[step->statusCount++], kFollowStatusUnits);
+  b.AddAscii(before).Add(name_);
+  if (after) b.AddAscii(" (PID ").AddInt(pid_).AddAscii(after);
+  if (!ceiling) return;
+  if (ceiling_.known)
+    b.AddAscii(": ceiling ").AddInt(ceiling_.mb).AddAscii(" MB, ").Add(ceiling_.reason);
+  else if (ceiling_.is64Bit)
+    b.AddAscii(": 64-bit process, no 32-bit ceiling");
+  else
+    b.AddAscii(": ceiling ").Add(ceiling_.reason);
+}
+
+void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
+  *step = FollowStep();
+  if (!connected_) {
+    if (!byPid_) {
+      pid_ = FindProcessByImageName(name_);
+      if (!pid_) {
+        if (!announced_) Status(step, "waiting for ", nullptr);
+        announced_ = true;
+        return;
+      }
+      handle_ = Processes().OpenProcess(kProcessQueryInformation, pid_);
+    }
+    connected_ = true;
+    peakMb_ = 0;
+    ceiling_ = QueryTargetCeiling(pid_);
+    Status(step, "connected to ", ")", true);
+  }
+  uint32_t sizeKb =
+      WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats, sink);
+  if (!sizeKb) {
+    Status(step, "", ") exited");
+    Disconnect();
+    if (byPid_) {
+      step->finished = true;
+    } else {
+      pid_ = 0;
+      Status(step, "waiting for ", nullptr);
+      announced_ = true;
+    }
+    return;
+  }
+  step->row = true;
+  step->pid = pid_;
+  step->virtualMb = sizeKb >> 10;
+  if (step->virtualMb > peakMb_) peakMb_ = step->virtualMb;
+  step->peakMb = peakMb_;
+  step->limitMb = System().TotalVirtual() >> 20;
+  step->ceiling = ceiling_;
+}

@@ -1,0 +1,56 @@
+// One process followed by name or PID, one walk of its address space per
+// step: what zorlog.exe logs and zormap.exe draws.
+#pragma once
+#include <stdint.h>
+
+#include "common/ztext.h"
+#include "monitor/ceiling.h"
+#include "monitor/vsize.h"
+
+enum { kFollowStatusUnits = 192, kFollowErrorUnits = 160 };
+
+// What one step brought: status lines (at most: connected, exited,
+// waiting), and a row when the followed process was measured.
+struct FollowStep {
+  int statusCount = 0;
+  ZChar status[3][kFollowStatusUnits];
+  bool row = false;
+  bool finished = false;  // the process followed by PID is gone: the log ends
+  uint32_t pid = 0;
+  uint32_t virtualMb = 0;  // as ZOR.exe shows it
+  uint32_t peakMb = 0;     // the highest virtualMb since this process was connected
+  uint64_t limitMb = 0;
+  TargetCeiling ceiling;
+  AddressSpaceStats stats;
+};
+
+class TargetFollower {
+ public:
+  // An image name, or a PID (not 0) that only that process is followed.
+  TargetFollower(const ZChar* name, uint32_t pid);
+  ~TargetFollower();
+  TargetFollower(const TargetFollower&) = delete;
+  TargetFollower& operator=(const TargetFollower&) = delete;
+  // For a PID: false, with a one-line reason, when it is not running or
+  // cannot be read.
+  bool Start(ZChar* error);
+  // sink, when given, receives the walk's regions.
+  void Step(FollowStep* step, RegionSink* sink = nullptr);
+  const ZChar* Name() const { return name_; }
+  bool Connected() const { return connected_; }
+
+ private:
+  // ceiling: the ceiling this process has, and why, follow.
+  void Status(FollowStep* step, const char* before, const char* after, bool ceiling = false);
+  void Disconnect();
+  ZChar name_[kTextUnits];
+  uint32_t pid_ = 0;
+  // Held from connection to exit: the exit is seen on it, and the PID cannot
+  // pass to another process meanwhile.
+  ProcessHandle handle_ = nullptr;
+  bool byPid_ = false;
+  bool connected_ = false;
+  bool announced_ = false;  // "waiting for" said since the last connection
+  uint32_t peakMb_ = 0;
+  TargetCeiling ceiling_;
+};
