@@ -17,11 +17,12 @@ build=${ZOR_BUILD_DIR:-build/win}  # the Windows build to use
 bash tools/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target ZOR zorlog testtarget zor_bench idle_timer min_dialog >/dev/null
+cmake --build "$build" -j2 --target ZOR zorlog zormap testtarget zor_bench idle_timer min_dialog \
+  >/dev/null
 
 out="$root/build/bench"
 mkdir -p "$out"
-for f in ZOR.exe testtarget.exe zor_bench.exe idle_timer.exe min_dialog.exe; do
+for f in ZOR.exe zormap.exe testtarget.exe zor_bench.exe idle_timer.exe min_dialog.exe; do
   cp "$build/bin/$f" "$out/"
 done
 # The soak's target, under a name of its own so the tool waits for it alone.

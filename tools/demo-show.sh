@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Shows ZOR.exe watching testtarget.exe grow, both in DIR (whose Wine prefix
+# Shows ZOR.exe and zormap.exe watching testtarget.exe grow, all in DIR (whose Wine prefix
 # is DIR/wineprefix): on the current display when there is one, otherwise on
 # a private Xvfb; either way it leaves a screenshot at SHOT.
 # Usage: demo-show.sh DIR SHOT SECONDS
@@ -15,11 +15,14 @@ wine reg add 'HKCU\Software\Wine\AppDefaults\ZOR.exe' /v Version /d win10 /f >/d
 run() {
   trap 'wineserver -k 2>/dev/null || true' EXIT
   cd "$dir"
-  # The tool waits for testtarget.exe, which then grows by 32 MB every half
+  # Both wait for testtarget.exe, which then grows by 32 MB every half
   # second. Under Wine every process starts with about 3 GB of address space
-  # reserved by Wine itself, so the gauge climbs from yellow into the red.
-  wine explorer /desktop=Zorvane,640x480 ZOR.exe testtarget.exe >/dev/null 2>&1 &
+  # reserved by Wine itself, so the gauge climbs from yellow into the red and
+  # the map's largest usable block shrinks until its warning comes on.
+  wine explorer /desktop=Zorvane,1024x768 ZOR.exe testtarget.exe >/dev/null 2>&1 &
   sleep 3
+  wine explorer /desktop=Zorvane zormap.exe testtarget.exe >/dev/null 2>&1 &
+  sleep 2
   wine testtarget.exe --grow 32768 --every 500 --steps 30 \
     --lifetime "$seconds" </dev/null >/dev/null 2>&1 &
   sleep "$((seconds < 10 ? seconds : 10))"

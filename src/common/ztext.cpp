@@ -79,3 +79,21 @@ ZBuilder& ZBuilder::AddInt(int64_t v) {
 }
 
 void ZFormatInt(ZChar* dst, size_t cap, int64_t v) { ZBuilder(dst, cap).AddInt(v); }
+
+bool ZAllDigits(const ZChar* s) {
+  if (!*s) return false;
+  for (; *s; ++s)
+    if (*s < '0' || *s > '9') return false;
+  return true;
+}
+
+bool ZParseUint32(const ZChar* s, uint32_t* value) {
+  if (!ZAllDigits(s)) return false;
+  uint64_t v = 0;
+  for (; *s; ++s) {
+    v = v * 10 + static_cast<uint64_t>(*s - '0');
+    if (v > 0xFFFFFFFFu) return false;
+  }
+  *value = static_cast<uint32_t>(v);
+  return true;
+}

@@ -46,5 +46,10 @@ class ZBuilder {
   bool truncated_ = false;
 };
 
+// A non-empty run of decimal digits.
+bool ZAllDigits(const ZChar* s);
+// All digits and at most 2^32 - 1: the value; otherwise false.
+bool ZParseUint32(const ZChar* s, uint32_t* value);
+
 // "%d" of a value into a bounded buffer.
 void ZFormatInt(ZChar* dst, size_t cap, int64_t v);

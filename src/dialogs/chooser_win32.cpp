@@ -13,6 +13,7 @@
 namespace {
 
 HWND g_openChooser = nullptr;
+ProcessChoice g_choose = ChooseProcessRow;
 
 const ProcessRow* RowOf(LPARAM p) { return reinterpret_cast<const ProcessRow*>(p); }
 
@@ -102,7 +103,7 @@ void ChooseSelectedProcess(HWND dialog) {
   item.mask = LVIF_PARAM;
   item.iItem = mark;
   if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) return;
-  ChooseProcessRow(*RowOf(item.lParam));
+  g_choose(*RowOf(item.lParam));
 }
 
 INT_PTR CALLBACK ProcessChooser(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,13 +151,14 @@ INT_PTR CALLBACK ProcessChooser(HWND dialog, UINT message, WPARAM wParam, LPARAM
   return FALSE;
 }
 
-INT_PTR RunProcessChooser(HWND owner) {
+INT_PTR RunProcessChooser(HWND owner, ProcessChoice choose) {
   // A second chooser (from the tray menu while one is open) would take the
   // rows from under the first one's list.
   if (g_openChooser) {
     SetForegroundWindow(g_openChooser);
     return 0;
   }
+  g_choose = choose;
   INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_CHOOSER), owner,
                                    ProcessChooser, 0);
   return result == 1 ? 1 : 0;

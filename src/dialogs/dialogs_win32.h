@@ -8,7 +8,9 @@
 // without a selection), 0 when cancelled, when the template cannot be shown,
 // or when a chooser is already open (that one is brought to the front).
 // The caller refreshes on 1, then calls ReleaseProcessRows() either way.
-INT_PTR RunProcessChooser(HWND owner);
+// choose: what a confirmed row becomes (the monitor's target by default).
+typedef void (*ProcessChoice)(const ProcessRow& row);
+INT_PTR RunProcessChooser(HWND owner, ProcessChoice choose = ChooseProcessRow);
 
 // "Auto Connect.": template 116. Always 0; the next tick acts on the name.
 INT_PTR RunAutoConnectDialog(HWND owner);

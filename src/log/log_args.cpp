@@ -1,5 +1,7 @@
 #include "log/log_args.h"
 
+#include "monitor/follow.h"
+
 const char kLogUsage[] =
     "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID\r\n"
     "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\r\n"
@@ -10,26 +12,6 @@ const char kLogUsage[] =
     "  -o    append the rows to FILE (default: standard output)\r\n";
 
 namespace {
-
-// All digits and at most 2^32 - 1: the value; otherwise false.
-bool ParseNumber(const ZChar* s, uint32_t* value) {
-  uint64_t v = 0;
-  if (!*s) return false;
-  for (; *s; ++s) {
-    if (*s < '0' || *s > '9') return false;
-    v = v * 10 + static_cast<uint64_t>(*s - '0');
-    if (v > 0xFFFFFFFFu) return false;
-  }
-  *value = static_cast<uint32_t>(v);
-  return true;
-}
-
-bool AllDigits(const ZChar* s) {
-  if (!*s) return false;
-  for (; *s; ++s)
-    if (*s < '0' || *s > '9') return false;
-  return true;
-}
 
 bool IsHelp(const ZChar* a) {
   return ZEqual(a, ZT("/?")) || ZEqual(a, ZT("-h")) || ZEqual(a, ZT("--help"));
@@ -75,31 +57,18 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
       continue;
     }
     uint32_t n = 0;
-    if (!AllDigits(v)) return Fail(error, "option ", a, " takes a whole number");
+    if (!ZAllDigits(v)) return Fail(error, "option ", a, " takes a whole number");
     if (a[1] == 'i') {
-      if (!ParseNumber(v, &n) || n < 1 || n > 3600)
+      if (!ZParseUint32(v, &n) || n < 1 || n > 3600)
         return Fail(error, "-i must be from 1 to 3600 seconds, not ", v);
       args->intervalSeconds = n;
     } else {
-      if (!ParseNumber(v, &n) || n < 1)
+      if (!ZParseUint32(v, &n) || n < 1)
         return Fail(error, "-n must be from 1 to 4294967295 rows, not ", v);
       args->rows = n;
     }
   }
   if (!target) return Fail(error, "no process name or PID given");
-  if (!*target) return Fail(error, "the process name is empty");
-  if (AllDigits(target)) {
-    if (!ParseNumber(target, &args->pid) || args->pid == 0)
-      return Fail(error, "no process can have the PID ", target);
-    return true;
-  }
-  // The lookup compares the image name alone, so a path could never match.
-  for (const ZChar* p = target; *p; ++p)
-    if (*p == '\\' || *p == '/' || *p == ':')
-      return Fail(error, "give the image name alone, such as xtop.exe, not ", target);
-  // Longer names could never equal what the lookup compares against.
-  if (ZLenBounded(target, kTextUnits) >= kTextUnits)
-    return Fail(error, "the process name is longer than 63 characters");
-  ZCopy(args->name, kTextUnits, target);
-  return true;
+  static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");
+  return ParseTarget(target, args->name, &args->pid, error);
 }

@@ -3,8 +3,41 @@
 #include "monitor/proclist.h"
 #include "sysinfo/system_api.h"
 
-TargetFollower::TargetFollower(const ZChar* name, uint32_t pid) : pid_(pid), byPid_(pid != 0) {
+namespace {
+bool Refuse(ZChar* error, const char* what, const ZChar* value = nullptr) {
+  ZBuilder b(error, kFollowErrorUnits);
+  b.AddAscii(what);
+  if (value) b.Add(value);
+  return false;
+}
+}  // namespace
+
+bool ParseTarget(const ZChar* text, ZChar* name, uint32_t* pid, ZChar* error) {
+  name[0] = 0;
+  *pid = 0;
+  if (!*text) return Refuse(error, "the process name is empty");
+  if (ZAllDigits(text)) {
+    if (ZParseUint32(text, pid) && *pid) return true;
+    return Refuse(error, "no process can have the PID ", text);
+  }
+  // The lookup compares the image name alone, so a path could never match.
+  for (const ZChar* p = text; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':')
+      return Refuse(error, "give the image name alone, such as xtop.exe, not ", text);
+  // Longer names could never equal what the lookup compares against.
+  if (ZLenBounded(text, kTextUnits) >= kTextUnits)
+    return Refuse(error, "the process name is longer than 63 characters");
+  ZCopy(name, kTextUnits, text);
+  return true;
+}
+
+void TargetFollower::Follow(const ZChar* name, uint32_t pid) {
+  Disconnect();
   ZCopy(name_, kTextUnits, name);
+  pid_ = pid;
+  byPid_ = pid != 0;
+  announced_ = false;
+  peakMb_ = 0;
 }
 
 TargetFollower::~TargetFollower() { Disconnect(); }

@@ -24,10 +24,17 @@ struct FollowStep {
   AddressSpaceStats stats;
 };
 
+// A command line's target: a PID (digits, 1 to 2^32 - 1) or an image name
+// alone. False with a one-line reason in error (kFollowErrorUnits).
+bool ParseTarget(const ZChar* text, ZChar* name, uint32_t* pid, ZChar* error);
+
 class TargetFollower {
  public:
   // An image name, or a PID (not 0) that only that process is followed.
-  TargetFollower(const ZChar* name, uint32_t pid);
+  TargetFollower(const ZChar* name, uint32_t pid) { Follow(name, pid); }
+  TargetFollower() { Follow(ZT(""), 0); }
+  // From now on another target, as if newly made.
+  void Follow(const ZChar* name, uint32_t pid);
   ~TargetFollower();
   TargetFollower(const TargetFollower&) = delete;
   TargetFollower& operator=(const TargetFollower&) = delete;
@@ -37,6 +44,7 @@ class TargetFollower {
   // sink, when given, receives the walk's regions.
   void Step(FollowStep* step, RegionSink* sink = nullptr);
   const ZChar* Name() const { return name_; }
+  uint32_t Pid() const { return pid_; }
   bool Connected() const { return connected_; }
 
  private:

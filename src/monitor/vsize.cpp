@@ -49,6 +49,7 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
   uint32_t code = 0;
   if (!h || !api.GetExitCodeProcess(h, &code) || code != kStillActive) return 0;
   const SystemInfoRecord& si = CachedSystemInfo();
+  if (sink) sink->Begin(usableTop);
   uint32_t sum = 0;
   uint64_t address = si.minimumAddress;
   while (address < si.maximumAddress) {

@@ -36,6 +36,8 @@ struct AddressSpaceStats {
 class RegionSink {
  public:
   virtual ~RegionSink() {}
+  // Before the first region, once the process is known to be running.
+  virtual void Begin(uint64_t usableTop) = 0;
   virtual void Region(const RegionInfo& region) = 0;
 };
 

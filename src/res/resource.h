@@ -103,6 +103,19 @@
 #define IDM_TRAY_TOGGLE 40050
 #define IDM_DEFAULT_SETTINGS 40051
 
+// zormap.exe: its menu, the thresholds dialog and the window's controls.
+#define IDM_MAP_MENU 300
+#define IDM_MAP_CHOOSE 301
+#define IDM_MAP_WARNING 302
+#define IDM_MAP_EXIT 303
+#define IDD_MAP_WARNING 310
+#define IDC_MAP_WARN_MB 311
+#define IDC_MAP_WARN_PERCENT 312
+#define IDC_MAP_FIGURES 320
+#define IDC_MAP_GRID 321
+// Sent to zormap.exe's window: answers how often its map has been painted.
+#define kMapPaintsMessage (0x8000 + 1)
+
 // The tray icon.
 #define ZOR_TRAY_ID 2
 #define ZOR_TRAY_CALLBACK 0x8000

@@ -147,6 +147,7 @@ class RunEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     SetWineUnmanagedFor(L"ZOR.exe");
+    SetWineUnmanagedFor(L"zormap.exe");
     anchor_ = new TrayAnchor;
   }
   void TearDown() override {

@@ -138,7 +138,8 @@ bool ParseRow(const std::string& line, Row* row) {
 // The status line of a connection to a flagged target, the ceiling being
 // this (equally flagged) program's own space.
 std::string Connected(const std::wstring& name, DWORD pid) {
-  MEMORYSTATUSEX m = {sizeof m};
+  MEMORYSTATUSEX m = {};
+  m.dwLength = sizeof m;
   GlobalMemoryStatusEx(&m);
   return "connected to " + Utf8(name) + " (PID " + std::to_string(pid) + "): ceiling " +
          std::to_string(m.ullTotalVirtual >> 20) + " MB, large-address-aware, 4 GB (64-bit system)";
@@ -289,7 +290,8 @@ TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
 // The target's own ceiling, with and without the large-address-aware flag,
 // and its private memory as it reserves and commits.
 TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
-  MEMORYSTATUSEX m = {sizeof m};
+  MEMORYSTATUSEX m = {};
+  m.dwLength = sizeof m;
   GlobalMemoryStatusEx(&m);
   const unsigned long long ownMb = m.ullTotalVirtual >> 20;
   for (bool flagged : {true, false}) {

@@ -12,7 +12,10 @@
 // "probe exact=0|1 larger=0|1". "fill" reserves all the space there is and
 // frees again the largest block that then shows as free, so that the
 // largest free block is the only large one (under Wine much of what shows
-// as reserved can still be had), and answers "filled BYTES".
+// as reserved can still be had), and answers "filled BYTES". "place KB"
+// reserves KB on a whole MB of space that shows as free and answers
+// "placed 0xADDRESS" ("find KB" only says where: "found 0xADDRESS"); "load" loads bigsection.dll from beside it and answers
+// "loaded 0xBASE" (0x0 when either fails).
 // stdin closing ends the process, unless --lifetime keeps it for that long.
 #include <windows.h>
 
@@ -86,6 +89,30 @@ void Touch(unsigned long long kb) {
   LeaveCriticalSection(&g_lock);
 }
 
+// The first whole MB of shown free space with room for the bytes.
+void* Place(unsigned long long bytes, bool reserve) {
+  MEMORY_BASIC_INFORMATION m;
+  for (uintptr_t a = 0x100000; VirtualQuery(reinterpret_cast<void*>(a), &m, sizeof m);) {
+    const uintptr_t end = reinterpret_cast<uintptr_t>(m.BaseAddress) + m.RegionSize;
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(m.BaseAddress) + 0xFFFFF) & ~uintptr_t{0xFFFFF};
+    if (m.State == MEM_FREE && at < end && end - at >= bytes)
+      return reserve ? VirtualAlloc(reinterpret_cast<void*>(at), bytes, MEM_RESERVE, PAGE_NOACCESS)
+                     : reinterpret_cast<void*>(at);
+    if (end <= a) break;
+    a = end;
+  }
+  return nullptr;
+}
+
+void* LoadBeside(const wchar_t* dll) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  while (n && path[n - 1] != '\\') --n;
+  if (n + lstrlenW(dll) >= MAX_PATH) return nullptr;
+  lstrcpyW(path + n, dll);
+  return LoadLibraryW(path);
+}
+
 // Reserve blocks from 1 GB down to 64 KB, each size while it can be had.
 unsigned long long Fill() {
   static void* blocks[65536];
@@ -148,6 +175,9 @@ int main(int argc, char** argv) {
     else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);
     else if (!strcmp(cmd, "touch")) Touch(kb);
     else if (!strcmp(cmd, "fill")) printf("filled %llu\n", Fill());
+    else if (!strcmp(cmd, "find")) printf("found %p\n", Place(kb * 1024, false));
+    else if (!strcmp(cmd, "place")) printf("placed %p\n", Place(kb * 1024, true));
+    else if (!strcmp(cmd, "load")) printf("loaded %p\n", LoadBeside(L"bigsection.dll"));
     else if (!strcmp(cmd, "probe")) {
       // Larger first, so that the exact one finds the block still free.
       bool larger = Reservable(kb + 65536);

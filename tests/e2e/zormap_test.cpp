@@ -1,0 +1,178 @@
+// zormap.exe under Wine, driven as a user would: its title, its figures
+// against zorlog.exe's row for the same target, and its cells' colours read
+// back from the screen as the target reserves and loads. Wine reserves most
+// of every process's space, so the tests look at what changes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "e2e/zor_driver.h"
+#include "map/address_map.h"
+#include "res/resource.h"
+#include "support/target_process_win32.h"
+
+namespace {
+
+using namespace e2e;
+
+class MapRun {
+ public:
+  bool Start(const std::wstring& args) {
+    return run_.Launch(args, BinDir() + L"zormap.exe") && WaitFor([&] {
+             std::vector<HWND> w = WindowsOf(run_.Pid(), L"ZorMapWindow");
+             window_ = w.empty() ? nullptr : w[0];
+             return window_ != nullptr;
+           });
+  }
+  std::wstring Title() const { return WindowText(window_); }
+  // The number after a label in the figures, or -1.
+  long long Figure(const wchar_t* label) const {
+    std::wstring text = WindowText(GetDlgItem(window_, IDC_MAP_FIGURES));
+    size_t at = text.find(label);
+    return at == std::wstring::npos ? -1 : wcstoll(text.c_str() + at + wcslen(label), nullptr, 10);
+  }
+  // The colour of the cell that holds the address, as the screen shows it.
+  COLORREF Cell(unsigned long long address) const {
+    HWND grid = GetDlgItem(window_, IDC_MAP_GRID);
+    RECT client = ClientRectOf(grid);
+    MapLayout layout = LayoutMap(client.right, client.bottom, 4096,
+                                 static_cast<int>(GetWindowLongPtrW(grid, GWLP_USERDATA)));
+    int r[4];
+    layout.CellRect(static_cast<uint32_t>(address >> 20), r);
+    return Pixels(grid).At((r[0] + r[2] - 1) / 2, (r[1] + r[3] - 1) / 2);
+  }
+  bool CellTurns(unsigned long long address, MapKind kind) const {
+    return WaitFor([&] { return Cell(address) == kMapColors[kind]; });
+  }
+  ZorRun run_;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+unsigned long long Address(const std::string& answer) {
+  size_t at = answer.find(' ');
+  return at == std::string::npos ? 0 : std::stoull(answer.substr(at + 1), nullptr, 16);
+}
+
+TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARestart) {
+  const std::wstring name = L"ZorMapTarget" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  const std::wstring dll = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"bigsection.dll";
+  ASSERT_TRUE(CopyFileW((BinDir() + L"bigsection.dll").c_str(), dll.c_str(), FALSE));
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  MapRun map;
+  ASSERT_TRUE(map.Start(name));
+  const std::wstring title = L"zormap - " + name + L" (PID " + std::to_wstring(target.Pid()) + L")";
+  ASSERT_TRUE(WaitFor([&] { return map.Title() == title && map.Figure(L"Regions: ") > 0; }))
+      << Utf8(map.Title());
+
+  // 16 MB where the map shows usable free space turns private reserved.
+  const unsigned long long free = Address(target.Command("find 16384"));
+  ASSERT_NE(free, 0u);
+  EXPECT_TRUE(map.CellTurns(free, kMapUsableFree));
+  EXPECT_TRUE(map.CellTurns(free + (15 << 20), kMapUsableFree));
+  ASSERT_EQ(Address(target.Command("place 16384")), free);
+  EXPECT_TRUE(map.CellTurns(free, kMapPrivateReserved));
+  EXPECT_TRUE(map.CellTurns(free + (15 << 20), kMapPrivateReserved));
+  // A DLL's 4 MB section shows as image.
+  const unsigned long long base = Address(target.Command("load"));
+  ASSERT_NE(base, 0u);
+  EXPECT_TRUE(map.CellTurns(base + (2 << 20), kMapImage));
+
+  // The figures are zorlog.exe's for the same target.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring out = std::wstring(temp) + L"zormap-e2e-row.csv";
+  DeleteFileW(out.c_str());
+  ZorRun log;
+  ASSERT_TRUE(log.Launch(L"-n 1 -o \"" + out + L"\" " + std::to_wstring(target.Pid()),
+                         BinDir() + L"zorlog.exe"));
+  DWORD code = 1;
+  ASSERT_TRUE(log.WaitForExit(&code, 15000));
+  std::string row;
+  HANDLE file = CreateFileW(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char text[2048] = "";
+  DWORD n = 0;
+  ReadFile(file, text, sizeof text - 1, &n, nullptr);
+  CloseHandle(file);
+  DeleteFileW(out.c_str());
+  row = std::string(text, n);
+  row = row.substr(row.find('\n') + 1);  // past the header
+  unsigned long long v[20] = {};
+  ASSERT_EQ(
+      sscanf(row.c_str(), "%*[^,],%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu,%llu",
+             &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11], &v[12],
+             &v[13]),
+      13)
+      << row;
+  EXPECT_TRUE(WaitFor([&] {
+    return map.Figure(L"Virtual size: ") == static_cast<long long>(v[2]) &&
+           map.Figure(L" MB of ") == static_cast<long long>(v[10]) &&
+           map.Figure(L"Usable free: ") == static_cast<long long>(v[11]) &&
+           map.Figure(L"Largest usable block: ") == static_cast<long long>(v[12]) &&
+           map.Figure(L"below 2 GB: ") == static_cast<long long>(v[13]) &&
+           map.Figure(L"Regions: ") == static_cast<long long>(v[7]);
+  })) << row;
+
+  // Followed by name through an exit and a restart.
+  target.Exit();
+  EXPECT_TRUE(WaitFor([&] { return map.Title() == L"zormap - waiting for " + name; }));
+  TargetProcess again;
+  ASSERT_TRUE(again.Start(L"", exe));
+  EXPECT_TRUE(WaitFor([&] {
+    return map.Title() == L"zormap - " + name + L" (PID " + std::to_wstring(again.Pid()) + L")";
+  }));
+  again.Exit();
+  DeleteFileW(dll.c_str());
+  RemoveCopy(exe);
+}
+
+TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThreshold) {
+  // Only the block may warn: a full space is just under 100 %.
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
+            ERROR_SUCCESS);
+  DWORD percent = 100;
+  RegSetValueExW(key, L"WarnAtPercent", 0, REG_DWORD, reinterpret_cast<BYTE*>(&percent), 4);
+  RegCloseKey(key);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L""));
+  MapRun map;
+  ASSERT_TRUE(map.Start(std::to_wstring(target.Pid())));
+  ASSERT_TRUE(WaitFor([&] {
+    return map.Figure(L"Largest usable block: ") >= 128 &&
+           map.Title().compare(0, 9, L"zormap - ") == 0;
+  })) << Utf8(map.Title());
+
+  const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
+  ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
+  EXPECT_TRUE(WaitFor([&] {
+    return map.Title().compare(0, 11, L"! zormap - ") == 0 &&
+           map.Figure(L"Largest usable block: ") < 128;
+  })) << Utf8(map.Title());
+  target.Exit();
+  EXPECT_TRUE(WaitFor([&] { return map.Title().find(L"(exited)") != std::wstring::npos; }));
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
+}
+
+TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
+  for (const wchar_t* args : {L"-x", L"4294967295"}) {
+    MapRun map;
+    ASSERT_TRUE(map.run_.Launch(args, BinDir() + L"zormap.exe"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      std::vector<HWND> w = WindowsOf(map.run_.Pid(), L"#32770");
+      box = w.empty() ? nullptr : w[0];
+      return box != nullptr;
+    }));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(map.run_.WaitForExit(&code, 10000));
+    EXPECT_EQ(code, args[0] == '-' ? 2u : 1u) << Utf8(args);
+  }
+}
+
+}  // namespace
