@@ -44,7 +44,6 @@ tools/fuzz.sh "${ZOR_FUZZ_SECONDS:-10}"
 layer "Windows under Wine"
 configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release
-tools/check-exe.sh build/win/bin/ZOR.exe
-tools/check-exe.sh build/win/bin/zorlog.exe
+while read -r program; do tools/check-exe.sh "build/win/bin/$program"; done <build/win/programs.txt
 tools/wine-exec.sh --stage build/win bash tools/wine-tests.sh
 layer ""
