@@ -58,9 +58,9 @@ zip=zorvane-$(head -1 VERSION).zip
 cmp "build/dist-a/$zip" "build/dist-b/$zip"
 python3 -m zipfile -e "build/dist-a/$zip" build/unzipped
 (cd build/unzipped && sha256sum --check --quiet SHA256SUMS)
-expected=$(printf '%s\n' README.txt SHA256SUMS $(cat build/win/programs.txt) | sort)
-if [ "$(ls build/unzipped | sort)" != "$expected" ]; then
-  echo "the zip holds $(ls build/unzipped | tr '\n' ' ')instead of the programs, README.txt and SHA256SUMS"
+listed=$(cd build/unzipped && printf '%s\n' * | sort)
+if [ "$listed" != "$(sort <(printf '%s\n' README.txt SHA256SUMS) build/win/programs.txt)" ]; then
+  echo "the zip holds ${listed//$'\n'/ } instead of the programs, README.txt and SHA256SUMS"
   exit 1
 fi
 
