@@ -2,7 +2,7 @@
 # Checks a built executable (ZOR.exe, zorlog.exe): at most 150 KB,
 # large-address-aware, importing only Windows' own DLLs (a user copies the one
 # file and runs it), and from them only functions that Windows 2000 has
-# (win2000-imports.txt).
+# (win2000-imports.txt); its version resource and manifest.
 # Usage: tools/check-exe.sh build/win/bin/ZOR.exe
 set -euo pipefail
 exe=$1
@@ -42,4 +42,29 @@ if [ $((0x${chars:-0} & 0x20)) -eq 0 ]; then
   echo "$name is not marked large-address-aware"
   status=1
 fi
+# The version resource and the manifest, as the resource compiler reads them
+# back: every program names itself, its version and an asInvoker manifest, a
+# GUI program asks for common controls 6. ZOR.exe's version, caption and texts
+# stay 1.2 whatever VERSION says; the others carry VERSION.
+resources=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>&1 || true)
+version=$(head -1 "$(dirname "$0")/../VERSION").0
+expected=()
+if [ "$name" = ZOR.exe ]; then
+  version=1.2.0.0
+  expected=('CAPTION "ZOR 1.2"' '105, "ZOR 1.2"' '127, "Zorvane Version 1.2."'
+    'VALUE "FileDescription", "Simple Process Viewer"')
+fi
+expected+=("FILEVERSION ${version//./, }" "PRODUCTVERSION ${version//./, }"
+  "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\""
+  'VALUE "ProductName", "Zorvane"' "VALUE \"OriginalFilename\", \"$name\""
+  'VALUE "FileDescription", "' 'level=""asInvoker""')
+if grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"; then
+  expected+=('name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""')
+fi
+for text in "${expected[@]}"; do
+  if ! grep -qF -- "$text" <<<"$resources"; then
+    echo "$name: its resources lack $text"
+    status=1
+  fi
+done
 exit $status

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine and runs every test: the logic natively, again with
 # AddressSanitizer and UndefinedBehaviorSanitizer, fuzzed briefly with
-# libFuzzer, and the Windows build (unit, binding and end-to-end tests) under
-# Wine, in an emulated machine where this kernel runs no 32-bit programs
+# libFuzzer, the release zip built twice in two folders (the same bytes), and
+# the Windows build (unit, binding and end-to-end tests) under Wine, in an
+# emulated machine where this kernel runs no 32-bit programs
 # (tools/wine-exec.sh). Each layer's wall time is said as it ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,10 +42,28 @@ configure_and_build build/fuzz -DZOR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 ctest --test-dir build/fuzz --output-on-failure
 tools/fuzz.sh "${ZOR_FUZZ_SECONDS:-10}"
 
-layer "Windows under Wine"
+layer "Windows build"
 configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release
-tools/check-exe.sh build/win/bin/ZOR.exe
-tools/check-exe.sh build/win/bin/zorlog.exe
+
+layer "release: the zip from this build, and again from a clean build elsewhere, the same bytes"
+# The second build runs in another folder, later, under another time zone
+# and umask; neither may reach the programs or the zip.
+tools/release.sh build/win build/dist-a
+rm -rf build/release-b build/unzipped
+(umask 077 && TZ=UTC-14 tools/release.sh build/release-b build/dist-b)
+while read -r program; do cmp "build/win/bin/$program" "build/release-b/bin/$program"; done \
+  <build/win/programs.txt
+zip=zorvane-$(head -1 VERSION).zip
+cmp "build/dist-a/$zip" "build/dist-b/$zip"
+python3 -m zipfile -e "build/dist-a/$zip" build/unzipped
+(cd build/unzipped && sha256sum --check --quiet SHA256SUMS)
+listed=$(cd build/unzipped && printf '%s\n' * | sort)
+if [ "$listed" != "$(sort <(printf '%s\n' README.txt SHA256SUMS) build/win/programs.txt)" ]; then
+  echo "the zip holds ${listed//$'\n'/ } instead of the programs, README.txt and SHA256SUMS"
+  exit 1
+fi
+
+layer "Windows under Wine"
 tools/wine-exec.sh --stage build/win bash tools/wine-tests.sh
 layer ""
