@@ -19,7 +19,7 @@ if [ "$size" -gt "$limit" ]; then
 fi
 for dll in $imports; do
   case $dll in
-    ADVAPI32.DLL | COMCTL32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | PSAPI.DLL | \
+    ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | PSAPI.DLL | \
       SHELL32.DLL | USER32.DLL) ;;
     *)
       echo "$name imports $dll, which Windows does not ship"

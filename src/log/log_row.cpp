@@ -1,5 +1,7 @@
 #include "log/log_row.h"
 
+#include "common/char_builder.h"
+
 const char kLogHeader[] =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
@@ -14,37 +16,6 @@ uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t n
 }
 
 namespace {
-
-class CharBuilder {
- public:
-  CharBuilder(char* out, size_t cap) : out_(out), cap_(cap) { out_[0] = 0; }
-  CharBuilder& Add(const char* s) {
-    while (*s) Put(*s++);
-    return *this;
-  }
-  CharBuilder& Num(uint64_t v, int width = 1) {
-    char digits[20];
-    int n = 0;
-    do {
-      digits[n++] = static_cast<char>('0' + v % 10);
-      v /= 10;
-    } while (v);
-    for (; width > n; --width) Put('0');
-    while (n) Put(digits[--n]);
-    return *this;
-  }
-  size_t Length() const { return len_; }
-
- private:
-  void Put(char c) {
-    if (len_ + 1 >= cap_) return;
-    out_[len_++] = c;
-    out_[len_] = 0;
-  }
-  char* out_;
-  size_t cap_;
-  size_t len_ = 0;
-};
 
 int Field(int v) { return v < 0 ? 0 : v; }
 

@@ -4,13 +4,12 @@
 // errors go to standard error.
 #include <windows.h>
 
+#include "common/console_win32.h"
 #include "log/log_args.h"
 #include "log/log_output_win32.h"
 #include "log/log_row.h"
 
 namespace {
-
-enum { kLineUnits = 600 };
 
 // Both stay open until the process ends: the console handler runs on a
 // thread of its own and may still be using them.
@@ -33,20 +32,7 @@ bool WriteAll(HANDLE out, const void* data, DWORD bytes) {
   return WriteFile(out, data, bytes, &written, nullptr) && written == bytes;
 }
 
-// One line on standard error: UTF-16 to a console, UTF-8 elsewhere.
-void Say(const wchar_t* text) {
-  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-  wchar_t line[kLineUnits + 2];
-  ZBuilder(line, sizeof line / sizeof line[0]).Add(text).AddAscii("\r\n");
-  DWORD mode, n;
-  if (GetConsoleMode(err, &mode)) {
-    WriteConsoleW(err, line, lstrlenW(line), &n, nullptr);
-    return;
-  }
-  char utf8[sizeof line / sizeof line[0] * 3];
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8, sizeof utf8, nullptr, nullptr);
-  if (bytes > 1) WriteAll(err, utf8, bytes - 1);
-}
+void Say(const wchar_t* text) { SayLine(GetStdHandle(STD_ERROR_HANDLE), text); }
 
 // With a name: the name, then the system's reason for the last error, which
 // a long name never pushes off the line.
@@ -59,13 +45,13 @@ void SayError(const wchar_t* what, const wchar_t* name = nullptr) {
     for (wchar_t* p = reason; *p; ++p)
       if (*p == '\r' || *p == '\n') *p = 0;
   }
-  wchar_t line[kLineUnits];
-  size_t room = kLineUnits - (name ? lstrlenW(reason) + 2 : 0);
+  wchar_t line[kConsoleLineUnits];
+  size_t room = kConsoleLineUnits - (name ? lstrlenW(reason) + 2 : 0);
   ZBuilder b(line, room);
   b.AddAscii("zorlog: ").Add(what);
   if (name) {
     b.Add(name);
-    ZBuilder(line + b.Length(), kLineUnits - b.Length()).AddAscii(": ").Add(reason);
+    ZBuilder(line + b.Length(), kConsoleLineUnits - b.Length()).AddAscii(": ").Add(reason);
   }
   Say(line);
 }
@@ -98,8 +84,8 @@ HANDLE OpenLog(const wchar_t* path, bool* header) {
   *header = n == 0;
   // No file ever holds two kinds of row.
   if (n && (n != length || memcmp(first, kLogHeader, length) != 0)) {
-    wchar_t line[kLineUnits];
-    ZBuilder(line, kLineUnits)
+    wchar_t line[kConsoleLineUnits];
+    ZBuilder(line, kConsoleLineUnits)
         .Add(path)
         .AddAscii(" does not begin with this version's header: name a new file");
     SayError(line);

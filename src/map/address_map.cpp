@@ -88,3 +88,11 @@ void MapLayout::CellRect(uint32_t cell, int* rect) const {
   rect[2] = rect[0] + cellWidth;
   rect[3] = rect[1] + cellHeight;
 }
+
+int MapLayout::CellAt(int x, int y, uint32_t cells) const {
+  if (x < labelWidth || y < 0) return -1;
+  const int column = (x - labelWidth) / cellWidth, row = y / cellHeight;
+  if (column >= kMapCellsPerRow) return -1;
+  const uint32_t cell = static_cast<uint32_t>(row) * kMapCellsPerRow + column;
+  return cell < cells ? static_cast<int>(cell) : -1;
+}

@@ -55,5 +55,7 @@ struct MapLayout {
   int labelWidth = 0, cellWidth = 1, cellHeight = 1, rows = 0;
   // The cell's rectangle in the grid area: left, top, right, bottom.
   void CellRect(uint32_t cell, int* rect) const;
+  // The cell at a point, or -1.
+  int CellAt(int x, int y, uint32_t cells) const;
 };
 MapLayout LayoutMap(int width, int height, uint32_t cells, int labelWidth);

@@ -3,14 +3,17 @@
 // follower as zorlog.exe's, one walk a second; the map is drawn into a
 // memory bitmap, cell by changed cell, and only those cells are repainted.
 #include <windows.h>
-// after windows.h
+// after windows.h, which they need
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 #include <string.h>
 
 #include "dialogs/dialogs_win32.h"
 #include "map/address_map.h"
+#include "map/map_save_win32.h"
 #include "map/map_watch.h"
+#include "map/regions.h"
 #include "monitor/follow.h"
 #include "res/resource.h"
 #include "sysinfo/system_api.h"
@@ -23,18 +26,46 @@ const wchar_t kUsage[] =
     L"\r\n\r\nStart it as: zormap.exe [NAME|PID]\r\n"
     L"  NAME  an image name such as xtop.exe: waited for, followed, and waited for again\r\n"
     L"  PID   that process only, until it exits\r\n"
-    L"With no argument, choose a running process from a list.";
-enum { kTimerId = 1, kMargin = 6, kFigureLines = 6, kLegendWidth = 210, kTitleUnits = 160 };
+    L"With no argument, choose a running process from a list.\r\n"
+    L"zormap.exe --save FILE NAME|PID writes one reading to a new FILE as CSV.";
+enum {
+  kTimerId = 1,
+  kMargin = 6,
+  kFigureLines = 6,
+  kPanelLines = 8,
+  kLegendWidth = 210,
+  kTitleUnits = 160,
+  kPanelUnits = 1200,
+};
+
+// One walk feeds both the map and the table of regions.
+class ReadingSink : public RegionSink {
+ public:
+  ReadingSink(RegionSink* a, RegionSink* b) : a_(a), b_(b) {}
+  void Begin(uint64_t usableTop) override {
+    a_->Begin(usableTop);
+    b_->Begin(usableTop);
+  }
+  void Region(const RegionInfo& region) override {
+    a_->Region(region);
+    b_->Region(region);
+  }
+
+ private:
+  RegionSink *a_, *b_;
+};
 
 struct MapWindow {
-  HWND window, figures, grid;
+  HWND window, figures, grid, cellPanel, topPanel;
   HFONT font;
-  int lineHeight, labelWidth;
+  int lineHeight, labelWidth, charWidth;
+  int hoverCell;  // the cell the panel describes, or -1
   TargetFollower follower;
   bool following;    // false until a process is given or chosen
   bool exited;       // the PID followed is gone: its last map stays
   uint64_t seconds;  // readings so far, one a second, for the trend
   AddressMapBuilder builder;
+  RegionTable regions;    // of the latest reading, the one shown
   AddressMap map, shown;  // the latest reading, and what the bitmap holds
   bool shownValid;
   MapFigures reading;  // what the figures show
@@ -143,6 +174,13 @@ void ResizeBitmap() {
   DrawAll();
 }
 
+// An unchanged text is not set again, so that it costs no repaint.
+void SetText(HWND window, const wchar_t* text) {
+  wchar_t old[kPanelUnits];
+  GetWindowTextW(window, old, kPanelUnits);
+  if (lstrcmpW(old, text)) SetWindowTextW(window, text);
+}
+
 void UpdateTitle() {
   wchar_t title[kTitleUnits];
   ZBuilder b(title, kTitleUnits);
@@ -155,9 +193,7 @@ void UpdateTitle() {
   else
     b.AddAscii("waiting for ").Add(g.follower.Name());
   if (g.exited) b.AddAscii(" (exited)");
-  wchar_t old[kTitleUnits];
-  GetWindowTextW(g.window, old, kTitleUnits);
-  if (lstrcmpW(old, title)) SetWindowTextW(g.window, title);
+  SetText(g.window, title);
 }
 
 RECT LegendRect() {
@@ -188,19 +224,61 @@ void PaintLegend(HDC dc) {
   SelectObject(dc, oldFont);
 }
 
+// A file's name with its folder, in what a panel line leaves for it.
+const ZChar* ShortName(const ZChar* path, ZChar* out) {
+  if (!path) return nullptr;
+  RECT r;
+  GetClientRect(g.cellPanel, &r);
+  int units = r.right / (g.charWidth ? g.charWidth : 8) - 44;
+  ShortenPath(path, out, units < 16 ? 16 : units < MAX_PATH ? units : MAX_PATH);
+  return out;
+}
+
+// The regions of the cell under the mouse, largest first.
+void DescribeCell(int cell) {
+  g.hoverCell = cell;
+  wchar_t text[kPanelUnits], line[MAX_PATH + 80], name[MAX_PATH];
+  const unsigned start = static_cast<unsigned>(cell) << 20;
+  wsprintfW(text, L"0x%08X to 0x%08X:", start, start + 0xFFFFF);
+  ZBuilder b(text, kPanelUnits);
+  b.Add(text);
+  uint32_t in[kPanelLines - 1];
+  const uint32_t n = g.regions.InCell(static_cast<uint32_t>(cell), in, kPanelLines - 1);
+  for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
+    const MapRegion& r = g.regions.At(in[i]);
+    const ZChar* file = r.state != kMemFree ? g.regions.NameOf(r.allocationBase) : nullptr;
+    FormatRegionLine(r, ShortName(file, name), line, MAX_PATH + 80);
+    b.AddAscii("\r\n").Add(line);
+  }
+  SetText(g.cellPanel, text);
+}
+
+void ShowLargest() {
+  wchar_t text[kPanelUnits], line[MAX_PATH + 80], name[MAX_PATH];
+  ZBuilder b(text, kPanelUnits);
+  b.AddAscii("Largest allocations:");
+  Allocation top[kPanelLines - 1];
+  const uint32_t n = g.regions.Largest(top, kPanelLines - 1);
+  for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
+    top[i].name = ShortName(top[i].name, name);
+    FormatAllocationLine(top[i], line, MAX_PATH + 80);
+    b.AddAscii("\r\n").Add(line);
+  }
+  SetText(g.topPanel, text);
+}
+
 void ShowFigures() {
   wchar_t text[512];
   FormatMapFigures(g.reading, text, 512);
-  wchar_t old[512];
-  GetWindowTextW(g.figures, old, 512);
-  if (lstrcmpW(old, text)) SetWindowTextW(g.figures, text);
+  SetText(g.figures, text);
 }
 
 void Tick() {
   if (!g.following || g.exited) return;
   const bool wasConnected = g.follower.Connected();
   FollowStep step;
-  g.follower.Step(&step, &g.builder);
+  ReadingSink sink(&g.builder, &g.regions);
+  g.follower.Step(&step, &sink);
   if (!wasConnected && g.follower.Connected()) {  // a new process: its own history
     g.trend.Clear();
     g.warning.Clear();
@@ -208,6 +286,7 @@ void Tick() {
   g.exited = step.finished;
   if (step.row) {
     g.builder.Finish(&g.map);
+    g.regions.NameAllocations(g.follower.Pid());
     MapFigures& f = g.reading;
     f.virtualMb = step.virtualMb;
     f.peakMb = step.peakMb;
@@ -227,6 +306,9 @@ void Tick() {
     if (was != g.warning.On()) InvalidateRect(g.figures, nullptr, TRUE);
     UpdateTitle();  // before the figures, so that whoever reads them sees its title
     ShowFigures();
+    ShowLargest();
+    if (g.hoverCell >= 0 && static_cast<uint32_t>(g.hoverCell) < g.map.cells)
+      DescribeCell(g.hoverCell);
     if (memcmp(g.map.bytes, g.shown.bytes, sizeof g.map.bytes)) {
       RECT legend = LegendRect();
       InvalidateRect(g.window, &legend, FALSE);
@@ -291,13 +373,41 @@ INT_PTR CALLBACK ThresholdsDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
   return FALSE;
 }
 
+void SaveAs() {
+  if (!g.following || !g.regions.Count()) {  // nothing read yet
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  wchar_t path[MAX_PATH];
+  ProposeCsvName(g.follower.Name(), g.follower.Pid(), path, MAX_PATH);
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = g.window;
+  ofn.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files\0*.*\0";
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"csv";
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&ofn)) return;
+  HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool saved = file != INVALID_HANDLE_VALUE && WriteMapCsv(file, g.regions);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!saved)
+    MessageBoxW(g.window, L"The map could not be saved there.", L"zormap", MB_ICONEXCLAMATION);
+}
+
 void Layout() {
   RECT client;
   GetClientRect(g.window, &client);
   const int top = kMargin + kFigureLines * g.lineHeight + kMargin;
+  const int panels = client.bottom - kMargin - kPanelLines * g.lineHeight;
+  const int half = (client.right - 3 * kMargin) / 2;
   MoveWindow(g.figures, kMargin, kMargin, client.right - 3 * kMargin - kLegendWidth,
              kFigureLines * g.lineHeight, TRUE);
-  MoveWindow(g.grid, kMargin, top, client.right - 2 * kMargin, client.bottom - top - kMargin, TRUE);
+  MoveWindow(g.grid, kMargin, top, client.right - 2 * kMargin, panels - kMargin - top, TRUE);
+  MoveWindow(g.cellPanel, kMargin, panels, half, kPanelLines * g.lineHeight, TRUE);
+  MoveWindow(g.topPanel, 2 * kMargin + half, panels, half, kPanelLines * g.lineHeight, TRUE);
 }
 
 LRESULT CALLBACK GridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -307,6 +417,12 @@ LRESULT CALLBACK GridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
       ResizeBitmap();
       return 0;
+    case WM_MOUSEMOVE: {
+      const int cell = g.layout.CellAt(static_cast<short>(LOWORD(lParam)),
+                                       static_cast<short>(HIWORD(lParam)), g.map.cells);
+      if (cell >= 0 && cell != g.hoverCell) DescribeCell(cell);
+      return 0;
+    }
     case WM_PAINT: {
       ++g.paints;
       PAINTSTRUCT ps;
@@ -333,11 +449,20 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                           0, window, reinterpret_cast<HMENU>(IDC_MAP_FIGURES), instance, nullptr);
       g.grid = CreateWindowExW(0, kGridClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                                reinterpret_cast<HMENU>(IDC_MAP_GRID), instance, nullptr);
-      SendMessageW(g.figures, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
+      g.cellPanel =
+          CreateWindowExW(0, L"STATIC", L"Point at the map: the regions of that MB.",
+                          WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, window,
+                          reinterpret_cast<HMENU>(IDC_MAP_CELL), instance, nullptr);
+      g.topPanel =
+          CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0,
+                          0, window, reinterpret_cast<HMENU>(IDC_MAP_TOP), instance, nullptr);
+      const HWND texts[] = {g.figures, g.cellPanel, g.topPanel};
+      for (HWND text : texts)
+        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
       // Where the cells begin, for anyone who reads the map off the screen.
       SetWindowLongPtrW(g.grid, GWLP_USERDATA, g.labelWidth);
       SetTimer(window, kTimerId, 1000, nullptr);
-      return g.figures && g.grid ? 0 : -1;
+      return g.figures && g.grid && g.cellPanel && g.topPanel ? 0 : -1;
     }
     case WM_SIZE:
       Layout();
@@ -372,6 +497,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case IDM_MAP_CHOOSE:
           Choose();
           return 0;
+        case IDM_MAP_SAVE:
+          SaveAs();
+          return 0;
         case IDM_MAP_WARNING:
           DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAP_WARNING), window,
                           ThresholdsDialog, 0);
@@ -401,6 +529,11 @@ int Refuse(const wchar_t* reason, int code) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv && argc > 1 && !lstrcmpW(argv[1], L"--save")) {
+    const int code = SaveFromCommandLine(argc, argv);
+    LocalFree(argv);
+    return code;
+  }
   ZChar name[kTextUnits] = {0}, reason[kFollowErrorUnits] = {0};
   uint32_t pid = 0;
   bool given = argv && argc > 1, ok = true;
@@ -432,6 +565,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
   SelectObject(screen, oldFont);
   ReleaseDC(nullptr, screen);
   g.lineHeight = tm.tmHeight;
+  g.charWidth = tm.tmAveCharWidth;
+  g.hoverCell = -1;
   g.labelWidth = label.cx;
   g.thresholds = LoadWarningThresholds();
 
@@ -459,8 +594,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
   else
     PostMessageW(window, WM_COMMAND, IDM_MAP_CHOOSE, 0);
 
+  HACCEL keys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAP));
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (keys && TranslateAcceleratorW(window, keys, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -26,6 +26,8 @@ struct RegionInfo {
   uint64_t size;
   uint32_t state;
   uint32_t type = 0;  // kMemImage, kMemMapped, kMemPrivate; 0 for free space
+  uint32_t protect = 0;
+  uint64_t allocationBase = 0;
 };
 
 // The fields of SYSTEM_INFO the measurement uses.
@@ -54,6 +56,10 @@ class ProcessApi {
   virtual uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) = 0;
   // Needs VM-read access; false unless all the bytes were read.
   virtual bool ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf, uint32_t bytes) = 0;
+  // The file mapped at an address of an image or mapped region (device form),
+  // terminated; the units written, 0 on failure. Needs VM-read access.
+  virtual uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
+                                     uint32_t units) = 0;
   // Whether the process runs under WOW64; h null asks about this process.
   // False when it cannot tell. A system without WOW64 answers false.
   virtual bool IsWow64Process(ProcessHandle h, bool* wow64) = 0;

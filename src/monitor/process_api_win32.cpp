@@ -42,6 +42,8 @@ class Win32ProcessApi : public ProcessApi {
     info->size = mbi.RegionSize;
     info->state = mbi.State;
     info->type = mbi.Type;
+    info->protect = mbi.Protect;
+    info->allocationBase = reinterpret_cast<uintptr_t>(mbi.AllocationBase);
     return kRegionInfoBytes;
   }
   void GetSystemInfo(SystemInfoRecord* info) override {
@@ -78,6 +80,16 @@ class Win32ProcessApi : public ProcessApi {
     return ::ReadProcessMemory(h, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), buf,
                                bytes, &read) &&
            read == bytes;
+  }
+  uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
+                             uint32_t units) override {
+    if (!units) return 0;
+    name[0] = 0;
+    DWORD n = ::GetMappedFileNameW(h, reinterpret_cast<void*>(static_cast<uintptr_t>(address)),
+                                   name, units);
+    if (n >= units) n = 0;
+    name[n] = 0;
+    return n;
   }
   bool IsWow64Process(ProcessHandle h, bool* wow64) override {
     BOOL flag = FALSE;

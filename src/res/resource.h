@@ -108,11 +108,15 @@
 #define IDM_MAP_CHOOSE 301
 #define IDM_MAP_WARNING 302
 #define IDM_MAP_EXIT 303
+#define IDM_MAP_SAVE 304
+#define IDA_MAP 305
 #define IDD_MAP_WARNING 310
 #define IDC_MAP_WARN_MB 311
 #define IDC_MAP_WARN_PERCENT 312
 #define IDC_MAP_FIGURES 320
 #define IDC_MAP_GRID 321
+#define IDC_MAP_CELL 323
+#define IDC_MAP_TOP 324
 // Sent to zormap.exe's window: answers how often its map has been painted.
 #define kMapPaintsMessage (0x8000 + 1)
 

@@ -26,21 +26,32 @@ class MapRun {
            });
   }
   std::wstring Title() const { return WindowText(window_); }
+  std::wstring Text(int id) const { return WindowText(GetDlgItem(window_, id)); }
+  // The mouse over the cell that holds the address.
+  void PointAt(unsigned long long address) const {
+    HWND grid = GetDlgItem(window_, IDC_MAP_GRID);
+    int r[4];
+    Layout().CellRect(static_cast<uint32_t>(address >> 20), r);
+    PostMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM((r[0] + r[2]) / 2, (r[1] + r[3]) / 2));
+  }
   // The number after a label in the figures, or -1.
   long long Figure(const wchar_t* label) const {
-    std::wstring text = WindowText(GetDlgItem(window_, IDC_MAP_FIGURES));
+    std::wstring text = Text(IDC_MAP_FIGURES);
     size_t at = text.find(label);
     return at == std::wstring::npos ? -1 : wcstoll(text.c_str() + at + wcslen(label), nullptr, 10);
   }
-  // The colour of the cell that holds the address, as the screen shows it.
-  COLORREF Cell(unsigned long long address) const {
+  MapLayout Layout() const {
     HWND grid = GetDlgItem(window_, IDC_MAP_GRID);
     RECT client = ClientRectOf(grid);
-    MapLayout layout = LayoutMap(client.right, client.bottom, 4096,
-                                 static_cast<int>(GetWindowLongPtrW(grid, GWLP_USERDATA)));
+    return LayoutMap(client.right, client.bottom, 4096,
+                     static_cast<int>(GetWindowLongPtrW(grid, GWLP_USERDATA)));
+  }
+  // The colour of the cell that holds the address, as the screen shows it.
+  COLORREF Cell(unsigned long long address) const {
     int r[4];
-    layout.CellRect(static_cast<uint32_t>(address >> 20), r);
-    return Pixels(grid).At((r[0] + r[2] - 1) / 2, (r[1] + r[3] - 1) / 2);
+    Layout().CellRect(static_cast<uint32_t>(address >> 20), r);
+    return Pixels(GetDlgItem(window_, IDC_MAP_GRID))
+        .At((r[0] + r[2] - 1) / 2, (r[1] + r[3] - 1) / 2);
   }
   bool CellTurns(unsigned long long address, MapKind kind) const {
     return WaitFor([&] { return Cell(address) == kMapColors[kind]; });
@@ -69,14 +80,25 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
   ASSERT_TRUE(WaitFor([&] { return map.Title() == title && map.Figure(L"Regions: ") > 0; }))
       << Utf8(map.Title());
 
-  // 16 MB where the map shows usable free space turns private reserved.
-  const unsigned long long free = Address(target.Command("find 16384"));
+  // 256 MB where the map shows usable free space turns private reserved; the
+  // panel lists it under the mouse, and it is among the largest allocations.
+  const unsigned long long free = Address(target.Command("find 262144"));
   ASSERT_NE(free, 0u);
   EXPECT_TRUE(map.CellTurns(free, kMapUsableFree));
-  EXPECT_TRUE(map.CellTurns(free + (15 << 20), kMapUsableFree));
-  ASSERT_EQ(Address(target.Command("place 16384")), free);
+  EXPECT_TRUE(map.CellTurns(free + (255 << 20), kMapUsableFree));
+  ASSERT_EQ(Address(target.Command("place 262144")), free);
   EXPECT_TRUE(map.CellTurns(free, kMapPrivateReserved));
-  EXPECT_TRUE(map.CellTurns(free + (15 << 20), kMapPrivateReserved));
+  EXPECT_TRUE(map.CellTurns(free + (255 << 20), kMapPrivateReserved));
+  wchar_t hex[16];
+  wsprintfW(hex, L"0x%08X", static_cast<unsigned>(free));
+  map.PointAt(free);
+  EXPECT_TRUE(WaitFor([&] {
+    return map.Text(IDC_MAP_CELL).find(std::wstring(hex) + L"  262144 KB  reserve  private") !=
+           std::wstring::npos;
+  })) << Utf8(map.Text(IDC_MAP_CELL));
+  EXPECT_NE(map.Text(IDC_MAP_TOP).find(L"256 MB, 0 MB committed, private at " + std::wstring(hex)),
+            std::wstring::npos)
+      << Utf8(map.Text(IDC_MAP_TOP));
   // A DLL's 4 MB section shows as image.
   const unsigned long long base = Address(target.Command("load"));
   ASSERT_NE(base, 0u);
@@ -173,6 +195,73 @@ TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
     ASSERT_TRUE(map.run_.WaitForExit(&code, 10000));
     EXPECT_EQ(code, args[0] == '-' ? 2u : 1u) << Utf8(args);
   }
+}
+
+TEST(ZorMap, SavesOneReadingAsCsvFromTheCommandLineAndNeverOverwrites) {
+  const std::wstring name = L"ZorMapSaved" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  const unsigned long long pool = Address(target.Command("place 65536"));
+  ASSERT_NE(pool, 0u);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring csv = std::wstring(temp) + L"zormap-e2e-save.csv";
+  DeleteFileW(csv.c_str());
+  auto save = [&] {
+    ZorRun run;
+    DWORD code = 99;
+    return run.Launch(L"--save \"" + csv + L"\" " + name, BinDir() + L"zormap.exe") &&
+                   run.WaitForExit(&code, 20000)
+               ? code
+               : 99;
+  };
+  ASSERT_EQ(save(), 0u);
+  std::string text;
+  HANDLE file = CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[65536];
+  for (DWORD n; ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n;) text.append(buffer, n);
+  CloseHandle(file);
+  ASSERT_EQ(text.compare(0, 51, "base,size,state,type,protect,allocation_base,name\r\n"), 0);
+  unsigned long long taken = 0;
+  for (size_t at = text.find('\n'); at + 1 < text.size(); at = text.find('\n', at + 1)) {
+    char state[16] = "";
+    unsigned long long size = 0;
+    sscanf(text.c_str() + at + 1, "%*[^,],%llu,%15[a-z]", &size, state);
+    if (!strcmp(state, "commit") || !strcmp(state, "reserve")) taken += size;
+  }
+  char pooled[64];
+  sprintf(pooled, "\n0x%08llX,67108864,reserve,private,0x0,0x%08llX,\"\"\r\n", pool, pool);
+  EXPECT_NE(text.find(pooled), std::string::npos) << pooled;
+
+  // The sum is the virtual size zorlog.exe gives (the last page aside).
+  ZorRun log;
+  const std::wstring row = std::wstring(temp) + L"zormap-e2e-save-row.csv";
+  DeleteFileW(row.c_str());
+  DWORD code = 1;
+  ASSERT_TRUE(log.Launch(L"-n 1 -o \"" + row + L"\" " + std::to_wstring(target.Pid()),
+                         BinDir() + L"zorlog.exe") &&
+              log.WaitForExit(&code, 15000));
+  file = CreateFileW(row.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD n = 0;
+  ReadFile(file, buffer, sizeof buffer - 1, &n, nullptr);
+  CloseHandle(file);
+  DeleteFileW(row.c_str());
+  buffer[n] = 0;
+  unsigned long long virtualMb = 0;
+  ASSERT_EQ(sscanf(strchr(buffer, '\n') + 1, "%*[^,],%*u,%llu", &virtualMb), 1) << buffer;
+  EXPECT_NEAR(static_cast<double>(taken >> 20), static_cast<double>(virtualMb), 1);
+
+  // A second save to the same file is refused and leaves it as it was.
+  EXPECT_EQ(save(), 1u);
+  std::string again;
+  file = CreateFileW(csv.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  for (DWORD m; ReadFile(file, buffer, sizeof buffer, &m, nullptr) && m;) again.append(buffer, m);
+  CloseHandle(file);
+  EXPECT_EQ(again, text);
+  DeleteFileW(csv.c_str());
+  target.Exit();
+  RemoveCopy(exe);
 }
 
 }  // namespace

@@ -129,6 +129,17 @@ bool FakeProcessApi::IsWow64Process(ProcessHandle h, bool* wow64) {
   return true;
 }
 
+uint32_t FakeProcessApi::GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
+                                           uint32_t units) {
+  FakeProcess* p = Of(h);
+  if (!p || units == 0 || !p->mappedFiles.count(address)) return 0;
+  const ZString& file = p->mappedFiles[address];
+  size_t n = std::min<size_t>(file.size(), units - 1);
+  std::copy(file.begin(), file.begin() + n, name);
+  name[n] = 0;
+  return static_cast<uint32_t>(n);
+}
+
 std::vector<uint8_t> ImageHeader(bool largeAddressAware) {
   std::vector<uint8_t> image(0x200, 0);
   image[0] = 'M';

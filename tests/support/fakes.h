@@ -26,6 +26,7 @@ struct FakeProcess {
   bool wow64 = false;
   uint64_t imageBase = 0x400000;
   std::vector<uint8_t> header;  // what reads at imageBase serve
+  std::map<uint64_t, ZString> mappedFiles;  // by allocation base
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
@@ -60,6 +61,8 @@ class FakeProcessApi : public ProcessApi {
   uint32_t GetProcessImageFileName(ProcessHandle h, ZChar* path, uint32_t units) override;
   bool ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf, uint32_t bytes) override;
   bool IsWow64Process(ProcessHandle h, bool* wow64) override;
+  uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
+                             uint32_t units) override;
 
  private:
   // A handle stays with the process it opened, even when a later one is

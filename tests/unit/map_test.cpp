@@ -4,6 +4,7 @@
 
 #include "map/address_map.h"
 #include "map/map_watch.h"
+#include "map/regions.h"
 #include "support/fakes.h"
 
 namespace {
@@ -69,6 +70,52 @@ TEST(Warning, FiresOncePerCrossingAndClearsOnlyWellClear) {
   for (const Step& s : steps) {
     EXPECT_EQ(w.Update(t, true, s.largest, s.percent), s.fires) << s.largest << " " << s.percent;
     EXPECT_EQ(w.On(), s.on) << s.largest << " " << s.percent;
+  }
+}
+
+TEST(RegionTable, GroupsAllocationsNamesThemOnceAndWritesEachRegionAsCsv) {
+  FakeProcessApi api;
+  FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
+  p.mappedFiles[0x400000] = Z("\\Device\\HarddiskVolume1\\cad\\a,\"b\".dll");
+  RegionTable table;
+  auto read = [&table](std::vector<RegionInfo> regions) {
+    table.Begin(0);
+    for (const RegionInfo& r : regions) table.Region(r);
+    table.NameAllocations(7);
+  };
+  const std::vector<RegionInfo> regions = {
+      {0x10000, 0x30000, kMemFree},
+      {0x400000, 0x1000, kMemCommit, kMemImage, 0x2, 0x400000},
+      {0x401000, 0x5000, kMemCommit, kMemImage, 0x20, 0x400000},
+      {0x406000, 0x30000000, kMemReserve, kMemPrivate, 0, 0x406000},  // an unused pool
+      {0x30406000, 0x100000, kMemCommit, kMemMapped, 0x4, 0x30406000},
+      {0x30506000, 0x200000, kMemReserve, kMemMapped, 0, 0x30406000}};
+  read(regions);
+  Allocation top[2];
+  ASSERT_EQ(table.Largest(top, 2), 2u);
+  EXPECT_EQ(top[0].base, 0x406000u);
+  EXPECT_EQ(top[0].committed, 0u);
+  EXPECT_EQ(top[1].size, 0x300000u);  // one base, two regions
+  EXPECT_EQ(top[1].committed, 0x100000u);
+  EXPECT_EQ(Narrow(table.NameOf(0x400000)), "\\Device\\HarddiskVolume1\\cad\\a,\"b\".dll");
+  p.mappedFiles.clear();  // looked up once: kept while the allocation stays
+  read(regions);
+  EXPECT_NE(table.NameOf(0x400000), nullptr);
+
+  const char* lines[] = {"0x00010000,196608,free,,0x0,0x00000000,\"\"\r\n",
+                         "0x00400000,4096,commit,image,0x2,0x00400000,"
+                         "\"\\Device\\HarddiskVolume1\\cad\\a,\"\"b\"\".dll\"\r\n",
+                         nullptr,
+                         "0x00406000,805306368,reserve,private,0x0,0x00406000,\"\"\r\n",
+                         nullptr,
+                         "0x30506000,2097152,reserve,mapped,0x0,0x30406000,\"\"\r\n"};
+  for (uint32_t i = 0; i < table.Count(); ++i) {
+    if (!lines[i]) continue;
+    const MapRegion& r = table.At(i);
+    char line[512];
+    FormatCsvLine(r, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr, line,
+                  sizeof line);
+    EXPECT_EQ(std::string(line), lines[i]);
   }
 }
 

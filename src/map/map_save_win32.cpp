@@ -1,0 +1,102 @@
+#include "map/map_save_win32.h"
+
+#include "common/console_win32.h"
+#include "monitor/follow.h"
+
+namespace {
+
+typedef BOOL(WINAPI* AttachConsoleProc)(DWORD);
+
+// On standard error when there is one, or the console of whoever started
+// us (a GUI program gets none of its own); otherwise, started from
+// Explorer, in a message box.
+void Report(const wchar_t* text) {
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (!err || err == INVALID_HANDLE_VALUE) {
+    // Windows 2000 has no AttachConsole.
+    AttachConsoleProc attach = reinterpret_cast<AttachConsoleProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AttachConsole")));
+    if (attach && attach(static_cast<DWORD>(-1))) err = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  wchar_t line[kConsoleLineUnits];
+  ZBuilder(line, kConsoleLineUnits).AddAscii("zormap: ").Add(text);
+  if (err && err != INVALID_HANDLE_VALUE)
+    SayLine(err, line);
+  else
+    MessageBoxW(nullptr, line, L"zormap", MB_ICONEXCLAMATION);
+}
+
+int Fail(int code, const char* what, const wchar_t* value = nullptr, const char* after = "") {
+  wchar_t text[kConsoleLineUnits];
+  ZBuilder b(text, kConsoleLineUnits);
+  b.AddAscii(what);
+  if (value) b.Add(value).AddAscii(after);
+  Report(text);
+  return code;
+}
+
+}  // namespace
+
+bool WriteMapCsv(HANDLE file, const RegionTable& table) {
+  static char buffer[65536];
+  size_t used = 0;
+  DWORD written = 0;
+  auto flush = [&] {
+    bool ok =
+        WriteFile(file, buffer, static_cast<DWORD>(used), &written, nullptr) && written == used;
+    used = 0;
+    return ok;
+  };
+  used = lstrlenA(kMapCsvHeader);
+  CopyMemory(buffer, kMapCsvHeader, used);
+  for (uint32_t i = 0; i < table.Count(); ++i) {
+    const MapRegion& r = table.At(i);
+    char line[4 * kImagePathUnits];
+    size_t n = FormatCsvLine(r, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr,
+                             line, sizeof line);
+    if (used + n > sizeof buffer && !flush()) return false;
+    CopyMemory(buffer + used, line, n);
+    used += n;
+  }
+  return flush();
+}
+
+void ProposeCsvName(const wchar_t* image, uint32_t pid, wchar_t* out, size_t units) {
+  wchar_t stem[kTextUnits];
+  ZCopy(stem, kTextUnits, image);
+  const int length = lstrlenW(stem);
+  if (length > 4 && !lstrcmpiW(stem + length - 4, L".exe")) stem[length - 4] = 0;
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t when[32];
+  wsprintfW(when, L"-%04u%02u%02u-%02u%02u%02u.csv", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+            t.wSecond);
+  ZBuilder(out, units).Add(stem).AddAscii("-").AddInt(pid).Add(when);
+}
+
+int SaveFromCommandLine(int argc, wchar_t** argv) {
+  if (argc != 4)
+    return Fail(2, "usage: zormap.exe --save FILE NAME|PID (one reading, written to a new FILE)");
+  ZChar name[kTextUnits], reason[kFollowErrorUnits];
+  uint32_t pid = 0;
+  if (!*argv[2]) return Fail(2, "--save needs a file name");
+  if (!ParseTarget(argv[3], name, &pid, reason)) return Fail(2, "", reason);
+  TargetFollower follower(name, pid);
+  if (pid && !follower.Start(reason)) return Fail(1, "", reason);
+  RegionTable table;
+  FollowStep step;
+  follower.Step(&step, &table);
+  if (!step.row) return Fail(1, "", argv[3], " is not running or cannot be read");
+  table.NameAllocations(follower.Pid());
+  // Never over an existing file: a kept map is not lost to a second run.
+  HANDLE file =
+      CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return Fail(1, "", argv[2],
+                GetLastError() == ERROR_FILE_EXISTS ? " exists: it is not overwritten"
+                                                    : " cannot be created");
+  const bool written = WriteMapCsv(file, table);
+  CloseHandle(file);
+  if (!written) DeleteFileW(argv[2]);
+  return written ? 0 : Fail(1, "cannot write ", argv[2]);
+}

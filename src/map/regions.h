@@ -1,0 +1,61 @@
+// The regions of one reading: what lies in a cell, what takes the space
+// (regions grouped by allocation), the names of the files behind images and
+// mapped regions, and the reading as CSV.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#include "common/ztext.h"
+#include "monitor/vsize.h"
+
+struct MapRegion {
+  uint64_t base, size, allocationBase;
+  uint32_t state, type, protect;
+};
+
+struct Allocation {
+  uint64_t base, size, committed;
+  uint32_t type;
+  const ZChar* name;  // null when none
+};
+
+// The regions of the latest walk, in address order, and the names of the
+// allocations of images and mapped files: each looked up once, when it is
+// new, and kept while an allocation of that base and type stays.
+class RegionTable : public RegionSink {
+ public:
+  ~RegionTable();
+  void Begin(uint64_t usableTop) override;
+  void Region(const RegionInfo& region) override;  // dropped when the table cannot grow
+  uint32_t Count() const { return count_; }
+  const MapRegion& At(uint32_t i) const { return regions_[i]; }
+  // After a walk: names new allocations through one VM-read handle on pid,
+  // forgets those gone.
+  void NameAllocations(uint32_t pid);
+  const ZChar* NameOf(uint64_t allocationBase) const;
+  // The regions that share the cell's MB, largest first; returns how many.
+  uint32_t InCell(uint32_t cell, uint32_t* indices, uint32_t max) const;
+  // The largest allocations, largest first; returns how many.
+  uint32_t Largest(Allocation* out, uint32_t max) const;
+
+ private:
+  struct Named {
+    uint64_t base;
+    uint32_t type;
+    ZChar* name;
+  };
+  MapRegion* regions_ = nullptr;
+  uint32_t count_ = 0, capacity_ = 0;
+  Named* names_ = nullptr;
+  uint32_t nameCount_ = 0;
+};
+
+// "folder\name" of a path, "...\name" or its tail when longer than units - 1.
+void ShortenPath(const ZChar* path, ZChar* out, size_t units);
+// One line of the panel: base, size, state, type, protection, name.
+void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units);
+void FormatAllocationLine(const Allocation& a, ZChar* out, size_t units);
+
+extern const char kMapCsvHeader[];
+// One CSV line with CR LF, always terminated; returns its length.
+size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t cap);
