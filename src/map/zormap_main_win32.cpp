@@ -92,8 +92,8 @@ bool InBlock(const AddressMap& m, int cell) {
   return c >= (m.largestStart >> 20) && c <= ((m.largestEnd - 1) >> 20);
 }
 
-// One cell as the map now is, into the bitmap, and repainted on the screen.
-void DrawCell(uint32_t cell) {
+// One cell as the map now is, into the bitmap; returns its rectangle.
+RECT DrawCell(uint32_t cell) {
   int r[4];
   g.layout.CellRect(cell, r);
   const int gapX = g.layout.cellWidth > 3, gapY = g.layout.cellHeight > 3;
@@ -108,8 +108,8 @@ void DrawCell(uint32_t cell) {
     if (!InBlock(g.map, c - kMapCellsPerRow)) Fill(g.memory, r[0], r[1], r[2], r[1] + 1, black);
     if (!InBlock(g.map, c + kMapCellsPerRow)) Fill(g.memory, r[0], r[3] - 1, r[2], r[3], black);
   }
-  RECT dirty = {r[0], r[1], r[2], r[3]};
-  InvalidateRect(g.grid, &dirty, FALSE);
+  RECT drawn = {r[0], r[1], r[2], r[3]};
+  return drawn;
 }
 
 // The whole map anew: after a resize, or for a process with another range.
@@ -138,15 +138,20 @@ void DrawAll() {
   g.shownValid = true;
 }
 
-// Only the cells whose kind changed, and the block's old and new outline.
+// Only the cells whose kind changed, and the block's old and new outline,
+// each repainted on its own.
 void DrawChanges() {
+  if (!g.memory) return;  // minimised: the next size draws it all
   if (!g.shownValid || g.shown.cells != g.map.cells) return DrawAll();
+  const bool moved =
+      g.map.largestStart != g.shown.largestStart || g.map.largestEnd != g.shown.largestEnd;
   for (uint32_t c = 0; c < g.map.cells; ++c) {
     const int i = static_cast<int>(c);
     if (g.map.kind[c] != g.shown.kind[c] || InBlock(g.map, i) != InBlock(g.shown, i) ||
-        (InBlock(g.map, i) &&
-         (g.map.largestStart != g.shown.largestStart || g.map.largestEnd != g.shown.largestEnd)))
-      DrawCell(c);
+        (moved && InBlock(g.map, i))) {
+      RECT drawn = DrawCell(c);
+      InvalidateRect(g.grid, &drawn, FALSE);
+    }
   }
   g.shown = g.map;
 }
