@@ -244,9 +244,9 @@ void DescribeCell(int cell) {
   g.hoverCell = cell;
   wchar_t text[kPanelUnits], line[MAX_PATH + 80], name[MAX_PATH];
   const unsigned start = static_cast<unsigned>(cell) << 20;
-  wsprintfW(text, L"0x%08X to 0x%08X:", start, start + 0xFFFFF);
+  wsprintfW(line, L"0x%08X to 0x%08X:", start, start + 0xFFFFF);
   ZBuilder b(text, kPanelUnits);
-  b.Add(text);
+  b.Add(line);
   uint32_t in[kPanelLines - 1];
   const uint32_t n = g.regions.InCell(static_cast<uint32_t>(cell), in, kPanelLines - 1);
   for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {

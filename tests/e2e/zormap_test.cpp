@@ -93,8 +93,9 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
   wsprintfW(hex, L"0x%08X", static_cast<unsigned>(free));
   map.PointAt(free);
   EXPECT_TRUE(WaitFor([&] {
-    return map.Text(IDC_MAP_CELL).find(std::wstring(hex) + L"  262144 KB  reserve  private") !=
-           std::wstring::npos;
+    const std::wstring panel = map.Text(IDC_MAP_CELL);  // the MB, then its regions
+    return panel.compare(0, 13, std::wstring(hex) + L" to") == 0 &&
+           panel.find(std::wstring(hex) + L"  262144 KB  reserve  private") != std::wstring::npos;
   })) << Utf8(map.Text(IDC_MAP_CELL));
   EXPECT_NE(map.Text(IDC_MAP_TOP).find(L"256 MB, 0 MB committed, private at " + std::wstring(hex)),
             std::wstring::npos)
