@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "e2e/zor_driver.h"
@@ -16,10 +17,13 @@ namespace {
 
 using namespace e2e;
 
+// Generous, for the emulated machine: each returns as soon as it holds.
+bool Eventually(const std::function<bool()>& condition) { return WaitFor(condition, 20000); }
+
 class MapRun {
  public:
   bool Start(const std::wstring& args) {
-    return run_.Launch(args, BinDir() + L"zormap.exe") && WaitFor([&] {
+    return run_.Launch(args, BinDir() + L"zormap.exe") && Eventually([&] {
              std::vector<HWND> w = WindowsOf(run_.Pid(), L"ZorMapWindow");
              window_ = w.empty() ? nullptr : w[0];
              return window_ != nullptr;
@@ -54,7 +58,7 @@ class MapRun {
         .At((r[0] + r[2] - 1) / 2, (r[1] + r[3] - 1) / 2);
   }
   bool CellTurns(unsigned long long address, MapKind kind) const {
-    return WaitFor([&] { return Cell(address) == kMapColors[kind]; });
+    return Eventually([&] { return Cell(address) == kMapColors[kind]; });
   }
   ZorRun run_;
 
@@ -77,7 +81,7 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
   MapRun map;
   ASSERT_TRUE(map.Start(name));
   const std::wstring title = L"zormap - " + name + L" (PID " + std::to_wstring(target.Pid()) + L")";
-  ASSERT_TRUE(WaitFor([&] { return map.Title() == title && map.Figure(L"Regions: ") > 0; }))
+  ASSERT_TRUE(Eventually([&] { return map.Title() == title && map.Figure(L"Regions: ") > 0; }))
       << Utf8(map.Title());
 
   // 256 MB where the map shows usable free space turns private reserved; the
@@ -92,7 +96,7 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
   wchar_t hex[16];
   wsprintfW(hex, L"0x%08X", static_cast<unsigned>(free));
   map.PointAt(free);
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(Eventually([&] {
     const std::wstring panel = map.Text(IDC_MAP_CELL);  // the MB, then its regions
     return panel.compare(0, 13, std::wstring(hex) + L" to") == 0 &&
            panel.find(std::wstring(hex) + L"  262144 KB  reserve  private") != std::wstring::npos;
@@ -131,7 +135,7 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
              &v[13]),
       13)
       << row;
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(Eventually([&] {
     return map.Figure(L"Virtual size: ") == static_cast<long long>(v[2]) &&
            map.Figure(L" MB of ") == static_cast<long long>(v[10]) &&
            map.Figure(L"Usable free: ") == static_cast<long long>(v[11]) &&
@@ -142,10 +146,10 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
 
   // Followed by name through an exit and a restart.
   target.Exit();
-  EXPECT_TRUE(WaitFor([&] { return map.Title() == L"zormap - waiting for " + name; }));
+  EXPECT_TRUE(Eventually([&] { return map.Title() == L"zormap - waiting for " + name; }));
   TargetProcess again;
   ASSERT_TRUE(again.Start(L"", exe));
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(Eventually([&] {
     return map.Title() == L"zormap - " + name + L" (PID " + std::to_wstring(again.Pid()) + L")";
   }));
   again.Exit();
@@ -165,19 +169,19 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThreshold) {
   ASSERT_TRUE(target.Start(L""));
   MapRun map;
   ASSERT_TRUE(map.Start(std::to_wstring(target.Pid())));
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Largest usable block: ") >= 128 &&
            map.Title().compare(0, 9, L"zormap - ") == 0;
   })) << Utf8(map.Title());
 
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(Eventually([&] {
     return map.Title().compare(0, 11, L"! zormap - ") == 0 &&
            map.Figure(L"Largest usable block: ") < 128;
   })) << Utf8(map.Title());
   target.Exit();
-  EXPECT_TRUE(WaitFor([&] { return map.Title().find(L"(exited)") != std::wstring::npos; }));
+  EXPECT_TRUE(Eventually([&] { return map.Title().find(L"(exited)") != std::wstring::npos; }));
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
 }
 
@@ -186,7 +190,7 @@ TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
     MapRun map;
     ASSERT_TRUE(map.run_.Launch(args, BinDir() + L"zormap.exe"));
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(Eventually([&] {
       std::vector<HWND> w = WindowsOf(map.run_.Pid(), L"#32770");
       box = w.empty() ? nullptr : w[0];
       return box != nullptr;
