@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The host facts the emulated machine is built by (tools/guest/host.sh): the
-# Debian mirror read from sample apt sources of either form.
+# The host facts the emulated machine is built and chosen by (tools/guest/host.sh):
+# the Debian mirror read from sample apt sources of either form, and the probe
+# that takes the emulated path only when the kernel refuses a 32-bit program.
 set -uo pipefail
 . "$(dirname "$0")/../../tools/guest/host.sh"
 tmp=$(mktemp -d)
@@ -39,6 +40,22 @@ mirror_case "deb822, a disabled stanza and source lines first" http://b.example/
 mirror_case "security and other suites only" "(none)" \
   sources.list 'deb http://security.debian.org/debian-security bookworm-security main\ndeb http://m.example/debian trixie main\n'
 mirror_case "no sources at all" "(none)"
+
+# probe_case NAME EXPECTED_STATUS PROGRAM
+probe_case() {
+  local status=0
+  probe_32bit "$3" --version >/dev/null || status=$?
+  check "probe: $1" "$2" "$status"
+}
+printf 'ZOR\0\0\0\0\n' >"$tmp/refused"
+printf '#!/bin/sh\necho "error while loading shared libraries: libwine.so.1" >&2\nexit 127\n' >"$tmp/nolib"
+chmod +x "$tmp/refused" "$tmp/nolib"
+: >"$tmp/notexec"
+probe_case "runs" 0 true
+probe_case "refused by the kernel" 2 "$tmp/refused"
+probe_case "not installed" 1 "$tmp/missing"
+probe_case "a missing library" 1 "$tmp/nolib"
+probe_case "not executable (126 too)" 1 "$tmp/notexec"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

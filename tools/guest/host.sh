@@ -1,5 +1,5 @@
 # What the host tells the emulated machine's scripts (sourced): its Debian
-# mirror.
+# mirror, and whether its kernel runs 32-bit programs.
 
 # Prints the first http(s) mirror that the apt sources under APT_DIR (default
 # /etc/apt) name for Debian SUITE, read from the classic one-line form
@@ -50,4 +50,18 @@ debian_mirror() {
     }
     END { if (!found) stanza(); exit !found }
   ' "${files[@]}"
+}
+
+# Runs a 32-bit program to see whether this kernel runs 32-bit programs:
+# returns 0 when it ran, 2 when the kernel refused it ("Exec format error",
+# exit 126), and 1 for any other failure (not installed, a missing library),
+# printing then one line that says what failed.
+# Usage: probe_32bit PROGRAM [ARGS...]
+probe_32bit() {
+  local out status=0
+  out=$("$@" 2>&1 >/dev/null) || status=$?
+  [ "$status" -eq 0 ] && return 0
+  case $status:$out in 126:*"Exec format error"*) return 2 ;; esac
+  echo "$1 failed (exit $status): $(head -n 1 <<<"${out:-no message}")"
+  return 1
 }
