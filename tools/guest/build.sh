@@ -68,7 +68,8 @@ work=$dir.part
 root=$work/root
 mkdir -p "$root"
 trap 'remove "$work"' EXIT
-for s in INT TERM HUP; do trap "fail 'build stopped by SIG$s'" "$s"; done
+# A second signal does not cut the clean-up short.
+for s in INT TERM HUP; do trap "trap '' INT TERM HUP; fail 'build stopped by SIG$s'" "$s"; done
 
 debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work.log" 2>&1 ||
   { tail -20 "$work.log" >&2; fail "debootstrap from $mirror failed (above; the whole log: $work.log)"; }
@@ -84,13 +85,12 @@ echo "deb $mirror bookworm main" >"$root/etc/apt/sources.list"
 mkdir -p "$root/etc/initramfs-tools/conf.d"
 echo MODULES=list >"$root/etc/initramfs-tools/conf.d/zor"
 printf '%s\n' virtio_pci virtio_blk ext4 >>"$root/etc/initramfs-tools/modules"
-in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C "$@"; }
-in_root dpkg --add-architecture i386
-{
-  in_root apt-get update -qq
-  in_root apt-get install -y -qq --no-install-recommends "${packages[@]}"
-  in_root apt-get clean
-} >>"$work.log" 2>&1 ||
+# Logged command by command: a trap that runs between them speaks to the terminal.
+in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C "$@" >>"$work.log" 2>&1; }
+in_root dpkg --add-architecture i386 &&
+  in_root apt-get update -qq &&
+  in_root apt-get install -y -qq --no-install-recommends "${packages[@]}" &&
+  in_root apt-get clean ||
   { tail -20 "$work.log" >&2; fail "installing the guest's packages failed (above; the whole log: $work.log)"; }
 unmount_below "$root"
 

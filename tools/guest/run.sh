@@ -30,8 +30,10 @@ stop() {
   rm -rf "$run"
 }
 trap stop EXIT
-# Said, cleaned up, then passed on, so that the caller stops too.
+# Said, cleaned up (a second signal does not cut that short), then passed on,
+# so that the caller stops too.
 interrupted() {
+  trap '' INT TERM HUP
   echo "guest: stopped by SIG$1; the emulated machine is ended" >&2
   stop
   trap - "$1" EXIT
