@@ -5,13 +5,14 @@
 set -euo pipefail
 tools=$(cd "$(dirname "$0")" && pwd)
 out=$1 soak=$2 regions=$3
-export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$tools/wine-env.sh"
+wine_env "$out/wineprefix"
 "$tools/wine-prefix.sh" "$WINEPREFIX"
 export out soak regions
 
 run() {
   set -euo pipefail
-  trap 'wineserver -k 2>/dev/null || true' EXIT
+  wine_stop_at_exit
   cd "$out"
   wineserver -p 60 </dev/null >/dev/null 2>&1
   # Wine's default answer (Windows 7 with 4 GB of address space) is one the

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks a built executable (ZOR.exe, zorlog.exe): at most 150 KB,
+# Checks a built executable (ZOR.exe, zorlog.exe, zormap.exe): at most 150 KB,
 # large-address-aware, importing only Windows' own DLLs (a user copies the one
-# file and runs it), and from them only functions that Windows 2000 has
-# (win2000-imports.txt); its version resource and manifest.
+# file and runs it), from them only functions that Windows 2000 has
+# (win2000-imports.txt), asking for no OS or subsystem version above 5.0;
+# its version resource and manifest.
 # Usage: tools/check-exe.sh build/win/bin/ZOR.exe
 set -euo pipefail
 exe=$1
@@ -36,6 +37,16 @@ if [ -n "$unknown" ]; then
   echo "$unknown" | sed 's/^/  /'
   status=1
 fi
+# Windows 2000 is 5.0: an executable that asks for a later OS or subsystem
+# version does not start there. A field not found counts as too new.
+for field in OSystem:OS Subsystem:subsystem; do
+  major=$(sed -n "s/^Major${field%:*}Version[[:space:]]*\([0-9]*\)$/\1/p" <<<"$headers")
+  minor=$(sed -n "s/^Minor${field%:*}Version[[:space:]]*\([0-9]*\)$/\1/p" <<<"$headers")
+  if [ $((10#${major:-99} * 100 + 10#${minor:-99})) -gt 500 ]; then
+    echo "$name asks for ${field#*:} version ${major:-?}.${minor:-?}; Windows 2000 is 5.0"
+    status=1
+  fi
+done
 # IMAGE_FILE_LARGE_ADDRESS_AWARE (0x0020) in the file header's characteristics.
 chars=$(sed -n 's/^Characteristics *0x\([0-9a-f]*\)$/\1/p' <<<"$headers" | head -1)
 if [ $((0x${chars:-0} & 0x20)) -eq 0 ]; then

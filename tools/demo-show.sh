@@ -6,14 +6,15 @@
 set -euo pipefail
 tools=$(cd "$(dirname "$0")" && pwd)
 dir=$1 shot=$2 seconds=$3
-export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$tools/wine-env.sh"
+wine_env "$dir/wineprefix"
 "$tools/wine-prefix.sh" "$WINEPREFIX"
 # Wine's default answer (Windows 7 with a 4 GB address space) is one the tool
 # refuses, as on 64-bit Windows 7; as Windows 10 it runs.
 wine reg add 'HKCU\Software\Wine\AppDefaults\ZOR.exe' /v Version /d win10 /f >/dev/null 2>&1
 
 run() {
-  trap 'wineserver -k 2>/dev/null || true' EXIT
+  wine_stop_at_exit
   cd "$dir"
   # Both wait for testtarget.exe, which then grows by 32 MB every half
   # second. Under Wine every process starts with about 3 GB of address space

@@ -5,7 +5,8 @@ set -euo pipefail
 prefix=$1
 [ -f "$prefix/.zor-ready" ] && exit 0
 mkdir -p "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/wine-env.sh"
+wine_env "$prefix"
 (
   flock 9
   if [ ! -f "$prefix/.zor-ready" ]; then

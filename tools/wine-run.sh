@@ -5,6 +5,7 @@
 set -euo pipefail
 prefix=$1
 shift
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/wine-env.sh"
+wine_env "$prefix"
 "$(dirname "$0")/wine-prefix.sh" "$prefix"
 exec wine "$@"

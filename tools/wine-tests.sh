@@ -4,12 +4,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-export WINEPREFIX="$root/build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. tools/wine-env.sh
+wine_env "$root/build/win/wineprefix"
 tools/wine-prefix.sh "$WINEPREFIX"
 # The server is started apart from the tests' output (ctest would otherwise
 # wait for it to close it), and stopped afterwards.
 tools/with-display.sh bash -c '
-  trap "wineserver -k 2>/dev/null || true" EXIT
+  wine_stop_at_exit
   wineserver -p 60 </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   ctest --test-dir build/win --output-on-failure'

@@ -3,20 +3,33 @@
 # runs no 32-bit programs: a Debian 12 root (debootstrap) holding only what
 # the tests need at run time, as an ext4 image, with the kernel and initramfs
 # of its own linux-image-amd64. Built once per machine and cached outside the
-# checkout, keyed by this script: a change to it builds the guest anew. The
-# guest's init comes with each run (run.sh), so changing it needs no rebuild.
-# Prints the guest's directory.
+# checkout (ZOR_GUEST_CACHE), keyed by this script: a change to it builds the
+# guest anew. The cache keeps this key's guest and the most recently used
+# other one, so that two checkouts of different ages do not rebuild each
+# other's. The guest's init comes with each run (run.sh), so changing it needs
+# no rebuild. Prints the guest's directory.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${ZOR_GUEST_CACHE:-/var/cache/zorvane-guest}
 key=$(sha256sum <"$here/build.sh" | cut -c1-16)
 dir=$cache/$key
 if [ -f "$dir/ready" ]; then
+  touch -c "$dir/ready" 2>/dev/null || true # its last use, for the clean-up below
   echo "$dir"
   exit 0
 fi
 
-if [ "$(id -u)" -ne 0 ]; then exec sudo bash "$0"; fi
+if [ "$(id -u)" -ne 0 ]; then exec sudo env ZOR_GUEST_CACHE="$cache" bash "$0"; fi
+fail() {
+  echo "guest: $*" >&2
+  exit 1
+}
+trap 'echo "guest: build failed: \"$BASH_COMMAND\" (exit $?)" >&2' ERR
+. "$here/host.sh"
+# The guest's packages come from where the host's come from; with no network
+# in the guest, the main suite is all it needs.
+mirror=$(debian_mirror bookworm) ||
+  fail "no http(s) mirror of Debian bookworm in /etc/apt/sources.list or /etc/apt/sources.list.d/"
 
 # Run-time needs of the Windows layer and the demonstration; ctest comes with
 # cmake, so the guest runs the very same test command as the host.
@@ -32,22 +45,34 @@ if [ -f "$dir/ready" ]; then
 fi
 echo "guest: building the emulated machine once for this machine (about 5 minutes)" >&2
 start=$SECONDS
-find "$cache" -mindepth 1 -maxdepth 1 ! -name lock -exec rm -rf --one-file-system {} +
+
+# What is mounted below DIR, deepest first, is unmounted; remove also removes
+# DIR (a build killed mid-way leaves its chroot's mounts behind).
+unmount_below() {
+  awk -v d="$1/" 'index($2, d) == 1 { print $2 }' /proc/self/mounts | sort -r |
+    while read -r m; do umount -l "$m"; done
+}
+remove() {
+  unmount_below "$1"
+  rm -rf --one-file-system "$1"
+}
+# The lock is ours, so nothing here is being built: of our guests, finished
+# or not, keep only the most recently used finished one. Nothing else in the
+# cache folder is touched.
+last=$(ls -td "$cache"/*/ready 2>/dev/null | head -n 1) || true
+for d in "$cache"/*; do
+  if [[ ${d##*/} =~ ^[0-9a-f]{16}(\.part(\.log)?)?$ ]] && [ "$d/ready" != "$last" ]; then remove "$d"; fi
+done
+
 work=$dir.part
 root=$work/root
 mkdir -p "$root"
-cleanup() {
-  for m in dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
-  rm -rf --one-file-system "$work"
-}
-trap cleanup EXIT
+trap 'remove "$work"' EXIT
+# A second signal does not cut the clean-up short.
+for s in INT TERM HUP; do trap "trap '' INT TERM HUP; fail 'build stopped by SIG$s'" "$s"; done
 
-# The host's own Debian mirror, so that the guest comes from where the host's
-# packages come from.
-mirror=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\)\/\?$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
-mirror=${mirror:-http://deb.debian.org/debian}
 debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work.log" 2>&1 ||
-  { tail -20 "$work.log" >&2; exit 1; }
+  { tail -20 "$work.log" >&2; fail "debootstrap from $mirror failed (above; the whole log: $work.log)"; }
 
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
@@ -55,23 +80,19 @@ mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod +x "$root/usr/sbin/policy-rc.d"
-cat >"$root/etc/apt/sources.list" <<SOURCES
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
-SOURCES
+echo "deb $mirror bookworm main" >"$root/etc/apt/sources.list"
 # Only what finds and mounts the root disk goes into the initramfs.
 mkdir -p "$root/etc/initramfs-tools/conf.d"
 echo MODULES=list >"$root/etc/initramfs-tools/conf.d/zor"
 printf '%s\n' virtio_pci virtio_blk ext4 >>"$root/etc/initramfs-tools/modules"
-in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C "$@"; }
-in_root dpkg --add-architecture i386
-{
-  in_root apt-get update -qq
-  in_root apt-get install -y -qq --no-install-recommends "${packages[@]}"
-  in_root apt-get clean
-} >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
-for m in dev/pts dev proc sys; do umount "$root/$m"; done
+# Logged command by command: a trap that runs between them speaks to the terminal.
+in_root() { chroot "$root" env DEBIAN_FRONTEND=noninteractive LC_ALL=C "$@" >>"$work.log" 2>&1; }
+in_root dpkg --add-architecture i386 &&
+  in_root apt-get update -qq &&
+  in_root apt-get install -y -qq --no-install-recommends "${packages[@]}" &&
+  in_root apt-get clean ||
+  { tail -20 "$work.log" >&2; fail "installing the guest's packages failed (above; the whole log: $work.log)"; }
+unmount_below "$root"
 
 # PID 1: mounts the run's own share and hands over to the init it brings.
 cat >"$root/usr/local/sbin/zor-init" <<'INIT'

@@ -14,9 +14,33 @@ while [ "${1:-}" = --stage ]; do
   shift 2
 done
 
+whole() {
+  case $2 in '' | *[!0-9]* | 0*) echo "guest: $1 must be a positive whole number, not '$2'" >&2; exit 2 ;; esac
+}
+limit=${ZOR_GUEST_TIMEOUT:-3600} memory=${ZOR_GUEST_MEMORY:-6144}
+whole ZOR_GUEST_TIMEOUT "$limit"
+whole ZOR_GUEST_MEMORY "$memory"
 guest=$(bash "$here/build.sh")
 run=$(mktemp -d)
-trap 'rm -rf "$run"' EXIT
+qemu="" reader=""
+# Ends QEMU and the output reader, on every path.
+stop() {
+  if [ -n "$qemu" ]; then kill "$qemu" 2>/dev/null || true; wait "$qemu" || true; fi
+  if [ -n "$reader" ]; then kill "$reader" 2>/dev/null || true; wait "$reader" || true; fi
+  rm -rf "$run"
+}
+trap stop EXIT
+# Said, cleaned up (a second signal does not cut that short), then passed on,
+# so that the caller stops too.
+interrupted() {
+  trap '' INT TERM HUP
+  echo "guest: stopped by SIG$1; the emulated machine is ended" >&2
+  stop
+  trap - "$1" EXIT
+  kill -s "$1" $$
+}
+for s in INT TERM HUP; do trap "interrupted $s" "$s"; done
+
 cp "$here/init" "$run/init"
 {
   declare -p src stage
@@ -40,9 +64,11 @@ for s in "zorsrc=$src" "zorrun=$run"; do
 done
 # No KVM here: TCG on both cores. SMAP off (QEMU 7.2's emulated iret trips it
 # and kills 32-bit Wine); no mitigations and a trusted TSC make the guest
-# kernel far cheaper to emulate.
-timeout -k 10 "${ZOR_GUEST_TIMEOUT:-4800}" qemu-system-x86_64 \
-  -accel tcg,thread=multi -smp 2 -m "${ZOR_GUEST_MEMORY:-6144}" -cpu max,la57=off,smap=off \
+# kernel far cheaper to emulate. QEMU stays in this script's process group
+# (--foreground), so that whatever ends the group ends it too; it runs in the
+# background so that this script's traps run at once, not when QEMU ends.
+timeout --foreground -k 10 "$limit" qemu-system-x86_64 \
+  -accel tcg,thread=multi -smp 2 -m "$memory" -cpu max,la57=off,smap=off \
   -nodefaults -no-user-config -display none -no-reboot \
   -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
   -append "root=/dev/vda rw init=/usr/local/sbin/zor-init console=ttyS0 quiet mitigations=off tsc=reliable panic=-1" \
@@ -50,11 +76,21 @@ timeout -k 10 "${ZOR_GUEST_TIMEOUT:-4800}" qemu-system-x86_64 \
   "${shares[@]}" \
   -device virtio-serial-pci -chardev "file,id=out,path=$run/out" \
   -device virtserialport,chardev=out,name=zor.out \
-  -serial "file:$run/console.log" || true
+  -serial "file:$run/console.log" &
+qemu=$!
+status=0
+wait "$qemu" || status=$?
+qemu=""
 exec 3>&-
 wait "$reader" || true
+reader=""
+if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+  echo "guest: timed out after $limit s (ZOR_GUEST_TIMEOUT); the end of its console:" >&2
+  tail -n 30 "$run/console.log" >&2 || true
+  exit 124
+fi
 if [ ! -s "$run/status" ]; then
-  echo "guest: the emulated machine stopped before the command ended; its console said:" >&2
+  echo "guest: the emulated machine stopped before the command ended (exit $status); its console said:" >&2
   tail -n 30 "$run/console.log" >&2 || true
   exit 1
 fi
