@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "common/char_builder.h"
-
 size_t ZLen(const ZChar* s) {
   size_t n = 0;
   while (s[n]) ++n;
@@ -98,32 +96,4 @@ bool ZParseUint32(const ZChar* s, uint32_t* value) {
   }
   *value = static_cast<uint32_t>(v);
   return true;
-}
-
-CharBuilder& CharBuilder::AddUtf8(const ZChar* s) {
-  for (; *s; ++s) {
-    uint32_t c = static_cast<uint16_t>(*s);
-    if (c >= 0xD800 && c < 0xDC00 && s[1] >= 0xDC00 && s[1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint16_t>(s[1]) - 0xDC00);
-      ++s;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      Put(static_cast<char>(c));
-    } else if (c < 0x800) {
-      Put(static_cast<char>(0xC0 | c >> 6));
-      Put(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      Put(static_cast<char>(0xE0 | c >> 12));
-      Put(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      Put(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      Put(static_cast<char>(0xF0 | c >> 18));
-      Put(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      Put(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      Put(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return *this;
 }

@@ -289,38 +289,39 @@ void Tick() {
     g.warning.Clear();
   }
   g.exited = step.finished;
-  if (step.row) {
-    g.builder.Finish(&g.map);
-    g.regions.NameAllocations(g.follower.Pid());
-    MapFigures& f = g.reading;
-    f.virtualMb = step.virtualMb;
-    f.peakMb = step.peakMb;
-    f.regions = step.stats.regions;
-    f.limitMb = step.limitMb;
-    f.ceiling = step.ceiling;
-    f.stats = step.stats;
-    g.trend.Add(++g.seconds, step.virtualMb);
-    f.trendMinutes =
-        g.trend.MinutesTo(static_cast<uint32_t>(f.ceiling.known ? f.ceiling.mb : f.limitMb));
-    const bool was = g.warning.On();
-    if (g.warning.Update(g.thresholds, f.ceiling.known, f.stats.largestUsable >> 20,
-                         PercentOfCeiling(f))) {
-      FLASHWINFO flash = {sizeof flash, g.window, FLASHW_ALL, 3, 0};
-      FlashWindowEx(&flash);
-    }
-    if (was != g.warning.On()) InvalidateRect(g.figures, nullptr, TRUE);
-    UpdateTitle();  // before the figures, so that whoever reads them sees its title
-    ShowFigures();
-    ShowLargest();
-    if (g.hoverCell >= 0 && static_cast<uint32_t>(g.hoverCell) < g.map.cells)
-      DescribeCell(g.hoverCell);
-    if (memcmp(g.map.bytes, g.shown.bytes, sizeof g.map.bytes)) {
-      RECT legend = LegendRect();
-      InvalidateRect(g.window, &legend, FALSE);
-    }
-    DrawChanges();
+  if (!step.row) {  // waiting, or gone: only the title changes
+    UpdateTitle();
+    return;
   }
-  UpdateTitle();
+  g.builder.Finish(&g.map);
+  g.regions.NameAllocations(g.follower.Pid());
+  MapFigures& f = g.reading;
+  f.virtualMb = step.virtualMb;
+  f.peakMb = step.peakMb;
+  f.regions = step.stats.regions;
+  f.limitMb = step.limitMb;
+  f.ceiling = step.ceiling;
+  f.stats = step.stats;
+  g.trend.Add(++g.seconds, step.virtualMb);
+  f.trendMinutes =
+      g.trend.MinutesTo(static_cast<uint32_t>(f.ceiling.known ? f.ceiling.mb : f.limitMb));
+  const bool was = g.warning.On();
+  if (g.warning.Update(g.thresholds, f.ceiling.known, f.stats.largestUsable >> 20,
+                       PercentOfCeiling(f))) {
+    FLASHWINFO flash = {sizeof flash, g.window, FLASHW_ALL, 3, 0};
+    FlashWindowEx(&flash);
+  }
+  if (was != g.warning.On()) InvalidateRect(g.figures, nullptr, TRUE);
+  UpdateTitle();  // before the figures, so that whoever reads them sees its title
+  ShowFigures();
+  ShowLargest();
+  if (g.hoverCell >= 0 && static_cast<uint32_t>(g.hoverCell) < g.map.cells)
+    DescribeCell(g.hoverCell);
+  if (memcmp(g.map.bytes, g.shown.bytes, sizeof g.map.bytes)) {
+    RECT legend = LegendRect();
+    InvalidateRect(g.window, &legend, FALSE);
+  }
+  DrawChanges();
 }
 
 // False, with the reason, for a PID that is not running.
