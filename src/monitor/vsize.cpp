@@ -54,9 +54,14 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
   uint64_t address = si.minimumAddress;
   while (address < si.maximumAddress) {
     RegionInfo region;
-    if (api.VirtualQueryEx(h, static_cast<uint32_t>(address), &region) != kRegionInfoBytes) break;
+    if (api.VirtualQueryEx(h, static_cast<uint32_t>(address), &region) != kRegionInfoBytes) {
+      // Above the target's own last byte a query may fail (a 2 GB target on
+      // a larger system): all it can use was walked.
+      stats->whole = usableTop && address > usableTop;
+      return sum >> 10;
+    }
     uint64_t end = region.base + region.size;
-    if (end <= address) break;  // a region that does not advance would loop forever
+    if (end <= address) return sum >> 10;  // a region that does not advance would loop forever
     ++stats->regions;
     const bool last = end >= si.maximumAddress;
     // The part inside the walked range: from the walk's address to the
@@ -101,5 +106,6 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
     if (last) break;
     address = end;
   }
+  stats->whole = true;
   return sum >> 10;
 }

@@ -28,6 +28,10 @@ struct AddressSpaceStats {
   uint64_t usableFree = 0;
   uint64_t largestUsable = 0;
   uint64_t largestUsableBelow2G = 0;  // the part below 0x80000000 counts
+  // The walk reached the end of the range, or the target's own last usable
+  // byte: false when a query failed before (the target exiting mid-walk), so
+  // that the figures are only what had been summed.
+  bool whole = false;
 };
 
 // Receives each region of a walk in address order, as far as the walk's

@@ -45,6 +45,7 @@ TEST_F(VsizeTest, SumsCommittedAndReservedButNotFreeRegions) {
   EXPECT_EQ(stats.free, 0x7FF00000u + 0x10000u);
   EXPECT_EQ(stats.largestFree, 0x7FF00000u);
   EXPECT_EQ(stats.regions, 5u);
+  EXPECT_TRUE(stats.whole);
 }
 
 TEST_F(VsizeTest, UsableFreeStartsOnTheGranularityAndEndsAtTheTargetsOwnTop) {
@@ -130,6 +131,10 @@ TEST_F(VsizeTest, FailureInMidWalkReturnsTheSumSoFar) {
   Walk(&stats);
   EXPECT_EQ(stats.committed + stats.reserved, 0x300000u);
   EXPECT_EQ(stats.regions, 2u);
+  EXPECT_FALSE(stats.whole);
+  // Past the target's own last byte a failure ends a whole walk.
+  Walk(&stats, 0x30FFFF);
+  EXPECT_TRUE(stats.whole);
   p.failQueryAt = 0;
   EXPECT_EQ(Walk(&stats), 0u);
   EXPECT_EQ(stats.regions, 0u);
