@@ -39,6 +39,17 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
   EXPECT_EQ(args.intervalSeconds, 1u);
   EXPECT_EQ(args.rows, 0u);
   EXPECT_EQ(args.file, nullptr);
+  EXPECT_EQ(args.warnBelowMb + args.warnAtPercent + args.warnMinutes, 0u);
+  EXPECT_FALSE(args.eventLog);
+  ASSERT_TRUE(Parse({"--warn-below", "4096", "--warn-at", "1", "--warn-minutes", "1440", "--run",
+                     "cmd /c echo {PID}", "--event-log", "--save-map", "C:\\maps", "x.exe"},
+                    &args, &error));
+  EXPECT_EQ(args.warnBelowMb, 4096u);
+  EXPECT_EQ(args.warnAtPercent, 1u);
+  EXPECT_EQ(args.warnMinutes, 1440u);
+  EXPECT_EQ(Narrow(args.run), "cmd /c echo {PID}");
+  EXPECT_TRUE(args.eventLog);
+  EXPECT_EQ(Narrow(args.saveMapDir), "C:\\maps");
   const std::string longest(63, 'a'), tooLong(64, 'a');
   ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
   for (const char* help : {"/?", "-h", "--help"}) {
@@ -69,6 +80,16 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
       {"d:xtop.exe"},
       {"-o", "a", "-o", "b", "x.exe"},  // an option twice
       {"-i", "1", "x.exe", "-i", "2"},
+      {"--warn-below", "0", "x.exe"},     // each threshold's range
+      {"--warn-below", "4097", "x.exe"},
+      {"--warn-at", "101", "x.exe"},
+      {"--warn-minutes", "0", "x.exe"},
+      {"--warn-minutes", "1441", "x.exe"},
+      {"--warn-at", "90", "--run", "", "x.exe"},  // no command
+      {"--run", "cmd", "x.exe"},                  // nothing to start it
+      {"--save-map", "", "x.exe"},
+      {"--event-log", "--event-log", "x.exe"},
+      {"--warn", "1", "x.exe"},
   };
   for (const auto& words : bad) {
     std::string joined;
