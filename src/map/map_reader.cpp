@@ -152,7 +152,7 @@ bool ParseSavedName(const ZChar* path, SavedName* out) {
   const size_t length = ZLen(name);
   // "-yyyymmdd-hhmmss.csv" after "<image>-<pid>".
   const size_t kTail = 20;
-  if (length < kTail + 4) return false;
+  if (length < kTail + 3) return false;
   const ZChar* tail = name + length - kTail;
   char t[kTail + 1];
   for (size_t i = 0; i < kTail; ++i) t[i] = tail[i] < 128 ? static_cast<char>(tail[i]) : '?';
