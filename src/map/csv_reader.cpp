@@ -82,6 +82,21 @@ bool Unquote(const char* text, uint32_t length, ZChar* out, size_t units) {
   return true;
 }
 
+namespace {
+
+// A byte order mark, as an editor may have added.
+size_t BomLength(const char* start, size_t size) {
+  return size >= 3 && !memcmp(start, "\xEF\xBB\xBF", 3) ? 3 : 0;
+}
+
+}  // namespace
+
+SavedKind KindOfSaved(const char* start, size_t size) {
+  const size_t bom = BomLength(start, size);
+  start += bom, size -= bom;
+  return size >= 5 && !memcmp(start, "base,", 5) ? kSavedMap : kSavedLog;
+}
+
 bool CsvReader::Feed(const char* data, size_t size) {
   while (size && !Refused()) {
     const char* end = static_cast<const char*>(memchr(data, '\n', size));
@@ -121,8 +136,8 @@ void CsvReader::Line() {
   const bool overlong = overlong_;
   overlong_ = false;
   if (lineNumber_ == 1) {
-    // A byte order mark, as an editor may have added.
-    if (length >= 3 && !memcmp(line, "\xEF\xBB\xBF", 3)) line += 3, length -= 3;
+    const uint32_t bom = static_cast<uint32_t>(BomLength(line, length));
+    line += bom, length -= bom;
     if (overlong || !Header(line, length)) Refuse("not a header this program writes");
     return;
   }

@@ -26,6 +26,11 @@ bool ParseCsvNumber(const char* text, uint32_t length, bool hex, uint64_t* value
 // always terminated; false when the quotes are wrong.
 bool Unquote(const char* text, uint32_t length, ZChar* out, size_t units);
 
+// Which of our files a first chunk begins: a zorlog log or a saved map
+// (by the header's first column); a log otherwise, which its reader refuses.
+enum SavedKind { kSavedLog, kSavedMap };
+SavedKind KindOfSaved(const char* start, size_t size);
+
 class CsvReader {
  public:
   virtual ~CsvReader() {}
