@@ -63,8 +63,8 @@ bool Unquote(const char* text, uint32_t length, ZChar* out, size_t units) {
       uint32_t cp = more ? c & (0x3F >> more) : c, k = 1;
       for (; k <= more && i + k + 1 < length && (text[i + k] & 0xC0) == 0x80; ++k)
         cp = cp << 6 | (text[i + k] & 0x3F);
-      if (k <= more || (more == 2 && cp < 0x800) || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-          (cp >= 0xD800 && cp < 0xE000))
+      if (k <= more || (more == 2 && cp < 0x800) ||
+          (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp < 0xE000))
         cp = 0xFFFD, k = 1;
       i += k;
       c = cp;
@@ -115,7 +115,8 @@ bool CsvReader::Feed(const char* data, size_t size) {
 
 bool CsvReader::Finish() {
   // A header not yet ended: there is no file to show.
-  if (!Refused() && !lineNumber_) Refuse("no header: the file is empty or its first line unfinished");
+  if (!Refused() && !lineNumber_)
+    Refuse("no header: the file is empty or its first line unfinished");
   length_ = 0;
   overlong_ = false;
   return !Refused();

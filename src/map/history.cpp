@@ -16,9 +16,9 @@ void Widen(HistoryRange* r, const HistoryRange& by) {
 }
 
 // Round steps for the axis, in seconds.
-const int64_t kSteps[] = {1,    2,    5,    10,    15,    30,    60,     120,    300,
-                          600,  900,  1800, 3600,  7200,  10800, 21600,  43200,  86400,
-                          172800, 604800, 2592000, 31536000};
+const int64_t kSteps[] = {1,     2,     5,      10,     15,      30,      60,    120,
+                          300,   600,   900,    1800,   3600,    7200,    10800, 21600,
+                          43200, 86400, 172800, 604800, 2592000, 31536000};
 
 void Two(ZChar* out, int64_t v) {
   out[0] = static_cast<ZChar>('0' + v / 10 % 10);

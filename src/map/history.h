@@ -34,8 +34,8 @@ struct HistoryRange {
 };
 
 struct HistoryPoint {
-  int64_t from, to;    // the time the column covers, to exclusive
-  uint32_t readings;   // 0: nothing to draw there
+  int64_t from, to;   // the time the column covers, to exclusive
+  uint32_t readings;  // 0: nothing to draw there
   HistoryRange range[kHistorySeries];
 };
 

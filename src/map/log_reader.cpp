@@ -16,9 +16,24 @@ const char kColumns[] =
     "stack_reserved_mb";
 
 enum Column {
-  kTime, kPid, kVirtual, kCommitted, kReserved, kFree, kLargestFree, kRegions, kPeak, kLimit,
-  kCeiling, kUsableFree, kLargestUsable, kLargestUsableBelow2G, kKinds,
-  kThreads = kKinds + 2 * kRegionKinds, kStackCommitted, kStackReserved
+  kTime,
+  kPid,
+  kVirtual,
+  kCommitted,
+  kReserved,
+  kFree,
+  kLargestFree,
+  kRegions,
+  kPeak,
+  kLimit,
+  kCeiling,
+  kUsableFree,
+  kLargestUsable,
+  kLargestUsableBelow2G,
+  kKinds,
+  kThreads = kKinds + 2 * kRegionKinds,
+  kStackCommitted,
+  kStackReserved
 };
 
 // Where column n's name starts in kColumns, and its length.
@@ -108,7 +123,9 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
     says.Add(quoted).Add(present[c] ? " is not a whole number" : " is empty");
     return false;
   }
-  const auto mb = [](uint64_t value) { return value < kNoFigure ? uint32_t(value) : kNoFigure - 1; };
+  const auto mb = [](uint64_t value) {
+    return value < kNoFigure ? uint32_t(value) : kNoFigure - 1;
+  };
   FollowStep& s = last_;
   s.row = true;
   s.pid = mb(v[kPid]);

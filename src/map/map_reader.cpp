@@ -130,7 +130,9 @@ AddressSpaceStats MapReader::Figures() const {
   s.whole = true;
   for (uint32_t i = 0; i < count_; ++i) {
     const MapRegion& r = regions_[i];
-    const int kind = r.type == kMemImage ? kKindImage : r.type == kMemMapped ? kKindMapped : kKindPrivate;
+    const int kind = r.type == kMemImage    ? kKindImage
+                     : r.type == kMemMapped ? kKindMapped
+                                            : kKindPrivate;
     if (r.state == kMemFree) {
       s.free += r.size;
       if (r.size > s.largestFree) s.largestFree = r.size;
@@ -161,7 +163,8 @@ bool ParseSavedName(const ZChar* path, SavedName* out) {
   int d[14], n = 0;
   for (size_t i = 0; i < kTail; ++i) {
     const char want = kShape[i];
-    const char c = want == 'c' || want == 's' || want == 'v' ? static_cast<char>(t[i] | 0x20) : t[i];
+    const char c =
+        want == 'c' || want == 's' || want == 'v' ? static_cast<char>(t[i] | 0x20) : t[i];
     if (want == '9' ? c < '0' || c > '9' : c != want) return false;
     if (want == '9') d[n++] = c - '0';
   }

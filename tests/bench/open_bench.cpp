@@ -2,11 +2,10 @@
 // zorlog's own row writer, then reads it as zormap's Open does, and prints
 // the time taken and the process's peak memory.
 // Usage: open_bench [ROWS]   (default 604800, a week)
-#include <windows.h>
-
 #include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <windows.h>
 
 #include "map/saved_file_win32.h"
 
@@ -32,7 +31,7 @@ bool WriteLog(const wchar_t* path, uint32_t rows) {
     s.stats.largestUsable = uint64_t(2000 - i / 5000 * 10) << 20;
     s.stats.regions = 3000 + i % 700;
     const int64_t t = i;
-    const LogTime when = {2024, 5, 1 + int(t / 86400), int(t / 3600 % 24), int(t / 60 % 60),
+    const LogTime when = {2024,       5, 1 + int(t / 86400), int(t / 3600 % 24), int(t / 60 % 60),
                           int(t % 60)};
     char row[kLogRowChars];
     const size_t n = FormatLogRow(when, s, row, sizeof row);
@@ -79,10 +78,11 @@ int wmain(int argc, wchar_t** argv) {
   PROCESS_MEMORY_COUNTERS m = {};
   m.cb = sizeof m;
   GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m);
-  printf("Open a zorlog CSV of %u one-second rows (%.1f MB): %.2f s (goal 2 s), peak working set "
-         "%.1f MB, peak private %.1f MB (goal 50 MB); the strip's buckets span %lld s each\n",
-         rows, data.nFileSizeLow / 1048576.0 + data.nFileSizeHigh * 4096.0,
-         double(t1.QuadPart - t0.QuadPart) / f.QuadPart, m.PeakWorkingSetSize / 1048576.0,
-         m.PagefileUsage ? m.PeakPagefileUsage / 1048576.0 : 0.0, (long long)history.Span());
+  printf(
+      "Open a zorlog CSV of %u one-second rows (%.1f MB): %.2f s (goal 2 s), peak working set "
+      "%.1f MB, peak private %.1f MB (goal 50 MB); the strip's buckets span %lld s each\n",
+      rows, data.nFileSizeLow / 1048576.0 + data.nFileSizeHigh * 4096.0,
+      double(t1.QuadPart - t0.QuadPart) / f.QuadPart, m.PeakWorkingSetSize / 1048576.0,
+      m.PagefileUsage ? m.PeakPagefileUsage / 1048576.0 : 0.0, (long long)history.Span());
   return 0;
 }

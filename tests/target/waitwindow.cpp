@@ -3,9 +3,8 @@
 // X Y, or just right of the window of class OTHER. Exit 0 when so, 1 after
 // SECONDS.
 // Usage: waitwindow DESKTOP SECONDS CLASS TITLE|- [X Y | right-of OTHER]
-#include <windows.h>
-
 #include <stdlib.h>
+#include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5 && argc != 7) return 2;

@@ -39,20 +39,21 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
     std::string error;             // empty: read
     uint32_t virtualMb, usableMb;  // the last row's, the last bucket's largest usable
   } cases[] = {
-      {kFirst + row + "\r\n" + "2024-05-01T10:00:01,42,1600,1000,600,2000,800,700,1600,0\r\n", 2,
-       0, "", 1600, 800},  // the largest free block stands in
+      {kFirst + row + "\r\n" + "2024-05-01T10:00:01,42,1600,1000,600,2000,800,700,1600,0\r\n", 2, 0,
+       "", 1600, 800},  // the largest free block stands in
       {kCurrent + "waiting for app.exe\r\n" + row + ceiling + "\r\n" + row, 1, 1, "", 1500, 300},
       {kCurrent + row + ",,,,,90,0,300,0,610,500\n", 1, 0, "", 1500, kNoFigure},
       {kNext + row + ceiling + ",12,3,40\r\n", 1, 0, "", 1500, 300},
-      {kCurrent + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) + ceiling + "\r\n",
+      {kCurrent + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) + ceiling +
+           "\r\n",
        0, 0, "line 4: the time is not YYYY-MM-DDTHH:MM:SS", 0, 0},
       {kCurrent + row + ",2047,500,3x0,200,90,0,300,0,610,500\r\n", 0, 0,
        "line 2: largest_usable_mb is not a whole number", 0, 0},
       {kCurrent + row + ",,,,,90,0,300,0,610\r\n", 0, 0, "line 2: it has 19 fields, the header 20",
        0, 0},
       {kFirst + row.substr(0, row.size() - 1) + "\r\n", 0, 0, "line 2: limit_mb is empty", 0, 0},
-      {"time,pid,virtual_mb\r\n" + row + "\r\n", 0, 0, "line 1: not a header this program writes", 0,
-       0},
+      {"time,pid,virtual_mb\r\n" + row + "\r\n", 0, 0, "line 1: not a header this program writes",
+       0, 0},
       {kFirst.substr(0, 30), 0, 0,
        "line 1: no header: the file is empty or its first line unfinished", 0, 0},
   };
@@ -78,11 +79,10 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
 }
 
 TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
-  const RegionInfo regions[] = {
-      {0x10000, 0x30000, kMemFree},
-      {0x400000, 0x1000, kMemCommit, kMemImage, 0x2, 0x400000},
-      {0x401000, 0x5000, kMemCommit, kMemImage, 0x20, 0x400000},
-      {0x406000, 0x100000, kMemReserve, kMemPrivate, 0, 0x406000}};
+  const RegionInfo regions[] = {{0x10000, 0x30000, kMemFree},
+                                {0x400000, 0x1000, kMemCommit, kMemImage, 0x2, 0x400000},
+                                {0x401000, 0x5000, kMemCommit, kMemImage, 0x20, 0x400000},
+                                {0x406000, 0x100000, kMemReserve, kMemPrivate, 0, 0x406000}};
   const ZString name = Z("C:\\app\\a,\"b\"") + ZString(1, ZChar(0x00E9)) + Z(".dll");
   const char* uses[] = {"", "", "", "stack"};
   for (bool withUse : {false, true}) {

@@ -1,11 +1,12 @@
 // zormap's history: buckets that keep every reading's extremes however long
 // the session, and the strip's columns, changes and labels drawn from them.
+#include "map/history.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "map/history.h"
 #include "support/fakes.h"
 
 namespace {
@@ -62,9 +63,9 @@ TEST(History, ADayKeepsEachColumnsExtremesThroughDoublingsAtAnyWidth) {
 TEST(History, ABucketsChangeRedrawsExactlyTheColumnsThatShowIt) {
   struct Case {
     uint32_t bucket, width, first, last;
-  } cases[] = {{0, 4096, 0, 0},     {4095, 4096, 4095, 4095}, {0, 300, 0, 0},
-               {12, 300, 0, 0},     {13, 300, 1, 1},          {4095, 300, 299, 299},
-               {0, 10000, 0, 2},    {1, 10000, 3, 4},         {4095, 10000, 9998, 9999}};
+  } cases[] = {{0, 4096, 0, 0},  {4095, 4096, 4095, 4095}, {0, 300, 0, 0},
+               {12, 300, 0, 0},  {13, 300, 1, 1},          {4095, 300, 299, 299},
+               {0, 10000, 0, 2}, {1, 10000, 3, 4},         {4095, 10000, 9998, 9999}};
   for (const Case& c : cases) {
     uint32_t first, last;
     History::ColumnsOf(c.bucket, c.width, &first, &last);
