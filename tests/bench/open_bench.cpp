@@ -2,10 +2,11 @@
 // zorlog's own row writer, then reads it as zormap's Open does, and prints
 // the time taken and the process's peak memory.
 // Usage: open_bench [ROWS]   (default 604800, a week)
+#include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <windows.h>
 
 #include "map/saved_file_win32.h"
 
