@@ -1,8 +1,9 @@
 // Win32 side of the process seam: each call passed through, binding at run
 // time what Windows 2000 lacks.
+#include <windows.h>
+// The API headers need the types of windows.h first.
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include "monitor/process_api.h"
 
