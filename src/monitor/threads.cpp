@@ -4,10 +4,16 @@
 
 namespace {
 
-int ByStart(const void* a, const void* b) {
-  const uint64_t x = static_cast<const UseRange*>(a)->start,
-                 y = static_cast<const UseRange*>(b)->start;
-  return x < y ? -1 : x > y ? 1 : 0;
+// By start address; a shell sort, as the C library's qsort is not among the
+// imports every supported system has.
+void SortByStart(UseRange* r, uint32_t n) {
+  for (uint32_t gap = n / 2; gap; gap /= 2)
+    for (uint32_t i = gap; i < n; ++i) {
+      const UseRange v = r[i];
+      uint32_t j = i;
+      for (; j >= gap && r[j - gap].start > v.start; j -= gap) r[j] = r[j - gap];
+      r[j] = v;
+    }
 }
 
 }  // namespace
@@ -73,7 +79,7 @@ void ThreadCensus::Finish(uint32_t pid, bool is64Bit, ThreadSplit* split) {
     if (!read_ || StackLikeChanged(&now)) {
       Enumerate(pid);
       read_ = true;
-      qsort(ranges_.at, ranges_.count, sizeof(UseRange), ByStart);
+      SortByStart(ranges_.at, ranges_.count);
       // Overlapping blocks would count their bytes twice: the later ones yield.
       uint32_t kept = 0;
       for (uint32_t i = 0; i < ranges_.count; ++i) {
