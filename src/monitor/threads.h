@@ -98,6 +98,7 @@ class ThreadCensus : public RegionSink {
   uint64_t AllocationOf(uint64_t address) const;
   bool StackLikeChanged(Array<uint64_t>* now) const;
   void Enumerate(uint32_t pid);
+  bool Reuse(const Array<UseRange>& old, uint32_t tid);
   void AddThread(uint32_t tid, const ThreadBlocks& blocks);
   void AddRange(uint64_t start, uint64_t end, uint32_t tid, PrivateUse use);
   void Split(ThreadSplit* split) const;

@@ -73,20 +73,39 @@ bool ReadProcessBlock(ProcessHandle h, uint64_t* address) {
   return true;
 }
 
+// A thread read before keeps its stacks and blocks while each stack is still
+// one allocation from its start to its base.
+bool ThreadCensus::Reuse(const Array<UseRange>& old, uint32_t tid) {
+  bool stack = false;
+  for (uint32_t i = 0; i < old.count; ++i) {
+    const UseRange& r = old.at[i];
+    if (r.tid != tid || r.use != kUseStack) continue;
+    if (AllocationOf(r.start) != r.start || AllocationOf(r.end - 1) != r.start) return false;
+    stack = true;
+  }
+  if (!stack) return false;
+  for (uint32_t i = 0; i < old.count; ++i)
+    if (old.at[i].tid == tid) ranges_.Push(old.at[i]);
+  ++threadsRead_;
+  return true;
+}
+
 void ThreadCensus::Enumerate(uint32_t pid) {
   ++enumerations_;
-  ranges_.count = 0;
+  Array<UseRange> old = ranges_;  // only new threads are opened and read
+  ranges_ = Array<UseRange>();
   known_ = processBlock_ = false;
   threads_ = threadsRead_ = 0;
   ProcessApi& api = Processes();
   ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
-  if (!h) return;
+  if (!h) return old.Free();
   static uint32_t tids[kMaxThreads];  // one census reads at a time, on one thread
   uint32_t count = 0;
   if (api.ListThreads(pid, tids, kMaxThreads, &count)) {
     known_ = true;
     threads_ = count;
     for (uint32_t i = 0; i < count && i < kMaxThreads; ++i) {
+      if (Reuse(old, tids[i])) continue;
       ProcessHandle thread = api.OpenThread(tids[i]);
       uint64_t address = 0;
       const bool named = thread && api.QueryThreadBlock(thread, &address);
@@ -98,6 +117,7 @@ void ThreadCensus::Enumerate(uint32_t pid) {
     processBlock_ = ReadProcessBlock(h, &block);
     if (processBlock_) AddRange(block, block + kBlockPage, 0, kUseProcessBlock);
   }
+  old.Free();
   api.CloseHandle(h);
 }
 

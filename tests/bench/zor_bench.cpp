@@ -311,7 +311,7 @@ int BenchThreads(int runs) {
         "threads " + std::to_string(std::min(1000, 3000 - crowdThreads)) + " 64"));
   }
   TargetProcess target;
-  if (!target.Start(L"--reserve 57600 --regions 900")) return 1;
+  if (!target.Start(L"--reserve 7680 --regions 120")) return 1;
   const int own = started(target.Command("threads 199 64")) + 1;
   const DWORD pid = target.Pid();
   Walk shape = BareVirtualSize(pid);
