@@ -98,10 +98,12 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
     connected_ = true;
     peakMb_ = 0;
     ceiling_ = QueryTargetCeiling(pid_);
+    census_.Forget();
     Status(step, "connected to ", ")", true);
   }
+  census_.Chain(sink);
   uint32_t sizeKb =
-      WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats, sink);
+      WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats, &census_);
   if (!sizeKb) {
     Status(step, "", ") exited");
     Disconnect();
@@ -121,4 +123,5 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   step->peakMb = peakMb_;
   step->limitMb = System().TotalVirtual() >> 20;
   step->ceiling = ceiling_;
+  census_.Finish(pid_, ceiling_.is64Bit, &step->threads);
 }

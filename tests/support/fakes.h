@@ -27,11 +27,20 @@ struct FakeProcess {
   uint64_t imageBase = 0x400000;
   std::vector<uint8_t> header;  // what reads at imageBase serve
   std::map<uint64_t, ZString> mappedFiles;  // by allocation base
+  struct Thread {
+    uint32_t tid;
+    uint64_t block;  // what the system names as its block
+    bool openable;
+  };
+  std::vector<Thread> threads;
+  bool threadsListable = true;
+  uint64_t processBlock = 0;  // 0: the query fails
+  std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
 // header, with or without the large-address-aware flag.
-std::vector<uint8_t> ImageHeader(bool largeAddressAware);
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000);
 
 class FakeProcessApi : public ProcessApi {
  public:
@@ -48,6 +57,7 @@ class FakeProcessApi : public ProcessApi {
   bool selfWow64 = false;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
+  int threadLists = 0;
   std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
   size_t OpenHandles() const { return open_.size(); }
 
@@ -63,6 +73,10 @@ class FakeProcessApi : public ProcessApi {
   bool IsWow64Process(ProcessHandle h, bool* wow64) override;
   uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
                              uint32_t units) override;
+  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override;
+  ProcessHandle OpenThread(uint32_t tid) override;
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
+  bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
 
  private:
   // A handle stays with the process it opened, even when a later one is
@@ -70,6 +84,7 @@ class FakeProcessApi : public ProcessApi {
   struct Handle {
     size_t process;
     int queries;
+    uint32_t tid;  // a thread's handle
   };
   FakeProcess* Of(ProcessHandle h);
   Handle* Get(ProcessHandle h);

@@ -98,19 +98,25 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(
       std::string(row),
-      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536\r\n");
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,\r\n");
   EXPECT_EQ(n, strlen(row));
   step.ceiling.known = true;
   step.ceiling.mb = 2047;
   step.stats.usableFree = (511ull << 20) + 1;
   step.stats.largestUsable = 300ull << 20;
   step.stats.largestUsableBelow2G = 200ull << 20;
+  // The threads' columns once they could be read.
+  step.threads.known = true;
+  step.threads.threads = 212;
+  step.threads.committed[kUseStack] = (9ull << 20) + 4096;
+  step.threads.reserved[kUseStack] = 203ull << 20;
+  step.threads.reserved[kUseOther] = 333ull << 20;
   FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(std::string(row),
             "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
-            "2047,511,300,200,90,0,300,0,0,536\r\n");
-  // The header names the same twenty columns.
-  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 19);
+            "2047,511,300,200,90,0,300,0,0,536,212,9,203\r\n");
+  // The header names the same twenty-three columns.
+  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 22);
 }
 
 TEST(LogRow, FallDueOnTheClocksSecondsOneIntervalApart) {
