@@ -4,17 +4,16 @@
 #pragma once
 #include "map/csv_reader.h"
 #include "map/regions.h"
+#include "monitor/threads.h"
 #include "monitor/vsize.h"
-
-// The `use` column: who holds a private allocation, when the saving program knew.
-enum MapUse : uint8_t { kUseNone, kUseStack, kUseThreadBlock, kUseProcessBlock };
 
 class MapReader : public CsvReader {
  public:
   ~MapReader() override;
   uint32_t Count() const { return count_; }
   const MapRegion& At(uint32_t i) const { return regions_[i]; }
-  MapUse UseAt(uint32_t i) const { return static_cast<MapUse>(uses_[i]); }
+  // Who held the region, from the `use` column (kUseOther where it is empty).
+  PrivateUse UseAt(uint32_t i) const { return static_cast<PrivateUse>(uses_[i]); }
   bool HasUse() const { return hasUse_; }
   // The name saved with the allocation, or null.
   const ZChar* NameOf(uint64_t allocationBase) const;

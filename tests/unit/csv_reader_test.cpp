@@ -14,9 +14,13 @@ namespace {
 const std::string kFirst =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
     "peak_virtual_mb,limit_mb\r\n";
-const std::string kCurrent = kLogHeader;
-const std::string kNext =
-    kCurrent.substr(0, kCurrent.size() - 2) + ",threads,stack_committed_mb,stack_reserved_mb\r\n";
+const std::string kWithCeiling =
+    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
+    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
+// What zorlog writes now.
+const std::string kWithStacks = kLogHeader;
 
 bool Feed(CsvReader& reader, const std::string& text, size_t chunk) {
   for (size_t i = 0; i < text.size(); i += chunk)
@@ -41,15 +45,15 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
   } cases[] = {
       {kFirst + row + "\r\n" + "2024-05-01T10:00:01,42,1600,1000,600,2000,800,700,1600,0\r\n", 2, 0,
        "", 1600, 800},  // the largest free block stands in
-      {kCurrent + "waiting for app.exe\r\n" + row + ceiling + "\r\n" + row, 1, 1, "", 1500, 300},
-      {kCurrent + row + ",,,,,90,0,300,0,610,500\n", 1, 0, "", 1500, kNoFigure},
-      {kNext + row + ceiling + ",12,3,40\r\n", 1, 0, "", 1500, 300},
-      {kCurrent + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) + ceiling +
+      {kWithCeiling + "waiting for app.exe\r\n" + row + ceiling + "\r\n" + row, 1, 1, "", 1500, 300},
+      {kWithCeiling + row + ",,,,,90,0,300,0,610,500\n", 1, 0, "", 1500, kNoFigure},
+      {kWithStacks + row + ceiling + ",12,3,40\r\n", 1, 0, "", 1500, 300},
+      {kWithCeiling + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) + ceiling +
            "\r\n",
        0, 0, "line 4: the time is not YYYY-MM-DDTHH:MM:SS", 0, 0},
-      {kCurrent + row + ",2047,500,3x0,200,90,0,300,0,610,500\r\n", 0, 0,
+      {kWithCeiling + row + ",2047,500,3x0,200,90,0,300,0,610,500\r\n", 0, 0,
        "line 2: largest_usable_mb is not a whole number", 0, 0},
-      {kCurrent + row + ",,,,,90,0,300,0,610\r\n", 0, 0, "line 2: it has 19 fields, the header 20",
+      {kWithCeiling + row + ",,,,,90,0,300,0,610\r\n", 0, 0, "line 2: it has 19 fields, the header 20",
        0, 0},
       {kFirst + row.substr(0, row.size() - 1) + "\r\n", 0, 0, "line 2: limit_mb is empty", 0, 0},
       {"time,pid,virtual_mb\r\n" + row + "\r\n", 0, 0, "line 1: not a header this program writes",
@@ -107,7 +111,7 @@ TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
       EXPECT_EQ(m.state | m.type | m.protect,
                 regions[i].state | regions[i].type | regions[i].protect);
     }
-    EXPECT_EQ(reader.UseAt(3), withUse ? kUseStack : kUseNone);
+    EXPECT_EQ(reader.UseAt(3), withUse ? kUseStack : kUseOther);
     EXPECT_EQ(ZString(reader.NameOf(0x400000)), name);
     EXPECT_EQ(reader.Top(), 0x505FFFu);
     const AddressSpaceStats s = reader.Figures();
