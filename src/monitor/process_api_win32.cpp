@@ -1,7 +1,7 @@
 // Win32 side of the process seam: each call passed through, binding at run
 // time what Windows 2000 lacks.
-#include <psapi.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include "monitor/process_api.h"
 
