@@ -86,11 +86,19 @@ done
 work=$dir.part
 root=$work/root
 mkdir -p "$root"
-trap 'remove "$work"' EXIT
+# debootstrap splits its target's path at spaces: it is given a link of
+# plain characters instead.
+target=$root links=""
+if [[ $root =~ [[:space:]] ]]; then
+  links=$(mktemp -d /tmp/zor-guest.XXXXXX)
+  target=$links/root
+  ln -s "$root" "$target"
+fi
+trap 'remove "$work"; [ -z "$links" ] || rm -rf "$links"' EXIT
 # A second signal does not cut the clean-up short.
 for s in INT TERM HUP; do trap "trap '' INT TERM HUP; fail 'build stopped by SIG$s'" "$s"; done
 
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work.log" 2>&1 ||
+debootstrap --variant=minbase bookworm "$target" "$mirror" >"$work.log" 2>&1 ||
   { tail -20 "$work.log" >&2; fail "debootstrap from $mirror failed (above; the whole log: $work.log)"; }
 
 mount -t proc proc "$root/proc"
