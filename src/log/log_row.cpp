@@ -9,13 +9,6 @@ const char kLogHeader[] =
     "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
     "stack_reserved_mb\r\n";
 
-uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t nowMs) {
-  const uint64_t next = lastSecond + intervalSeconds;
-  const uint64_t dueMs = next * 1000 + kRowDelayMs, intervalMs = intervalSeconds * 1000ull;
-  if (nowMs >= dueMs + intervalMs || dueMs > nowMs + intervalMs + 1000) return nowMs / 1000;
-  return next;
-}
-
 namespace {
 
 int Field(int v) { return v < 0 ? 0 : v; }

@@ -67,12 +67,11 @@ TargetCeiling DecideCeiling(const CeilingFacts& f) {
   return c;
 }
 
-TargetCeiling QueryTargetCeiling(uint32_t pid) {
+TargetCeiling QueryTargetCeiling(ProcessHandle h) {
   ProcessApi& api = Processes();
   CeilingFacts f;
   f.ownMb = static_cast<uint32_t>(System().TotalVirtual() >> 20);
   f.ownLastByte = CachedSystemInfo().maximumAddress;
-  ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
   if (h) {
     bool selfWow64 = false, targetWow64 = false;
     // Under WOW64 a process that is not is a 64-bit one.
@@ -81,7 +80,14 @@ TargetCeiling QueryTargetCeiling(uint32_t pid) {
     uint64_t base = 0;
     f.headerRead = !f.targetIs64Bit && api.EnumProcessModules(h, &base) &&
                    ReadLargeAddressAware(h, base, &f.largeAddressAware, &f.stackReserve);
-    api.CloseHandle(h);
   }
   return DecideCeiling(f);
+}
+
+TargetCeiling QueryTargetCeiling(uint32_t pid) {
+  ProcessApi& api = Processes();
+  ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
+  TargetCeiling c = QueryTargetCeiling(h);
+  if (h) api.CloseHandle(h);
+  return c;
 }

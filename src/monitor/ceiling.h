@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
+#include "monitor/process_api.h"
 
 enum { kCeilingReasonUnits = 48 };
 
@@ -28,6 +29,8 @@ struct CeilingFacts {
 
 TargetCeiling DecideCeiling(const CeilingFacts& facts);
 
-// Reads the facts from the process (once per connection: it opens the
-// process for reading its memory) and decides.
+// Reads the facts from the process (once per connection) and decides:
+// through a handle the caller holds, with query and VM-read access (with
+// less, the header is unreadable), or through one of its own.
+TargetCeiling QueryTargetCeiling(ProcessHandle h);
 TargetCeiling QueryTargetCeiling(uint32_t pid);

@@ -70,14 +70,14 @@ bool ThreadCensus::StackLikeChanged(Array<uint64_t>* now) const {
   return false;
 }
 
-void ThreadCensus::Finish(uint32_t pid, bool is64Bit, ThreadSplit* split) {
+void ThreadCensus::Finish(ProcessHandle h, uint32_t pid, bool is64Bit, ThreadSplit* split) {
   *split = ThreadSplit();
   if (is64Bit) {
     Forget();
   } else {
     Array<uint64_t> now;
     if (!read_ || StackLikeChanged(&now)) {
-      Enumerate(pid);
+      Enumerate(h, pid);
       read_ = true;
       SortByStart(ranges_.at, ranges_.count);
       // Overlapping blocks would count their bytes twice: the later ones yield.

@@ -59,10 +59,12 @@ class ThreadCensus : public RegionSink {
   void Chain(RegionSink* next) { next_ = next; }
   void Begin(uint64_t usableTop) override;
   void Region(const RegionInfo& region) override;
-  // After a whole walk of pid: reads the threads again when the stack-like
-  // allocations changed, then splits the private bytes. is64Bit: a target
-  // this 32-bit program cannot follow into its space.
-  void Finish(uint32_t pid, bool is64Bit, ThreadSplit* split);
+  // After a whole walk of pid through h (query and VM-read access, held by
+  // the caller so that the PID cannot pass to another process): reads the
+  // threads again when the stack-like allocations changed, then splits the
+  // private bytes. is64Bit: a target this 32-bit program cannot follow into
+  // its space.
+  void Finish(ProcessHandle h, uint32_t pid, bool is64Bit, ThreadSplit* split);
   // A new target: everything read of the last one goes.
   void Forget();
   // The use of the byte at address, and its thread (0 for none).
@@ -97,7 +99,7 @@ class ThreadCensus : public RegionSink {
   // The private allocation holding address, 0 when none.
   uint64_t AllocationOf(uint64_t address) const;
   bool StackLikeChanged(Array<uint64_t>* now) const;
-  void Enumerate(uint32_t pid);
+  void Enumerate(ProcessHandle h, uint32_t pid);
   bool Reuse(const Array<UseRange>& old, uint32_t tid);
   void AddThread(uint32_t tid, const ThreadBlocks& blocks);
   void AddRange(uint64_t start, uint64_t end, uint32_t tid, PrivateUse use);

@@ -90,15 +90,13 @@ bool ThreadCensus::Reuse(const Array<UseRange>& old, uint32_t tid) {
   return true;
 }
 
-void ThreadCensus::Enumerate(uint32_t pid) {
+void ThreadCensus::Enumerate(ProcessHandle h, uint32_t pid) {
   ++enumerations_;
   Array<UseRange> old = ranges_;  // only new threads are opened and read
   ranges_ = Array<UseRange>();
   known_ = processBlock_ = false;
   threads_ = threadsRead_ = 0;
   ProcessApi& api = Processes();
-  ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
-  if (!h) return old.Free();
   static uint32_t tids[kMaxThreads];  // one census reads at a time, on one thread
   uint32_t count = 0;
   if (api.ListThreads(pid, tids, kMaxThreads, &count)) {
@@ -118,7 +116,6 @@ void ThreadCensus::Enumerate(uint32_t pid) {
     if (processBlock_) AddRange(block, block + kBlockPage, 0, kUseProcessBlock);
   }
   old.Free();
-  api.CloseHandle(h);
 }
 
 // A stack runs from the allocation holding its limit up to its base; a

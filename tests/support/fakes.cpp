@@ -73,7 +73,10 @@ uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, Regio
   ++regionQueries;
   FakeProcess* p = Of(h);
   if (!p) return 0;
-  if (Get(h)->queries++ == p->failQueryAt) return 0;
+  if (Get(h)->queries++ == p->failQueryAt) {
+    if (p->exitsAtFailedQuery) p->exitCode = 0;
+    return 0;
+  }
   for (const RegionInfo& r : p->regions) {
     if (address >= r.base && address < r.base + r.size) {
       *info = r;
@@ -92,8 +95,10 @@ void FakeProcessApi::CloseHandle(ProcessHandle h) {
   ++closeCalls;
   Handle* handle = Get(h);
   if (!handle) return;
+  const uint32_t pid = processes[handle->process].pid;
   open_.erase(handle);
   delete handle;
+  if (afterClose) afterClose(pid);
 }
 
 bool FakeProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) {

@@ -1,6 +1,7 @@
 // Substitutes for the platform seams: they serve what a test sets up and
 // count the calls made on them.
 #pragma once
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,10 +23,11 @@ struct FakeProcess {
   bool queryOpenable = true;  // with query access alone (measurement)
   bool modulesReadable = true;
   std::vector<RegionInfo> regions;
-  int failQueryAt = -1;  // this region query (0-based, per handle) fails
+  int failQueryAt = -1;             // this region query (0-based, per handle) fails
+  bool exitsAtFailedQuery = false;  // that failure is the process exiting
   bool wow64 = false;
   uint64_t imageBase = 0x400000;
-  std::vector<uint8_t> header;  // what reads at imageBase serve
+  std::vector<uint8_t> header;              // what reads at imageBase serve
   std::map<uint64_t, ZString> mappedFiles;  // by allocation base
   struct Thread {
     uint32_t tid;
@@ -55,6 +57,9 @@ class FakeProcessApi : public ProcessApi {
   SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF, 0x10000};
   bool enumFails = false;
   bool selfWow64 = false;
+  // Called after a handle is closed, with its process's PID: a test may end
+  // that process here and give the PID to another.
+  std::function<void(uint32_t pid)> afterClose;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
   int threadLists = 0;

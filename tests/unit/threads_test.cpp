@@ -59,12 +59,12 @@ FakeProcess& Target(FakeProcessApi& api) {
 }
 
 ThreadSplit Read(ThreadCensus& census, uint32_t pid = 7) {
-  ProcessHandle h = Processes().OpenProcess(kProcessQueryInformation, pid);
+  ProcessHandle h = Processes().OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
   AddressSpaceStats stats;
   WalkProcess(h, 0, &stats, &census);
-  Processes().CloseHandle(h);
   ThreadSplit split;
-  census.Finish(pid, false, &split);
+  census.Finish(h, pid, false, &split);
+  if (h) Processes().CloseHandle(h);
   return split;
 }
 
