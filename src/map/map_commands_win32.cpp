@@ -1,8 +1,7 @@
-// File > Save map as, Options > Warning thresholds, and the window's font.
+// File > Save map as and Options > Warning thresholds.
 #include <windows.h>
 // after windows.h, which it needs
 #include <commdlg.h>
-#include <stddef.h>
 
 #include "map/map_save_win32.h"
 #include "map/map_window_win32.h"
@@ -72,16 +71,4 @@ void SaveMapAs(HWND owner, const MapSession& session) {
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (GetSaveFileNameW(&ofn) && !ReplaceWithMapCsv(path, snapshot.regions))
     MessageBoxW(owner, L"The map could not be saved there.", L"zormap", MB_ICONEXCLAMATION);
-}
-
-HFONT CreateMapFont(bool* own) {
-  // The size before Vista's last field: every version accepts it, where
-  // Windows 2000 and XP refuse the larger one.
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-  HFONT font = nullptr;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-    font = CreateFontIndirectW(&metrics.lfMessageFont);
-  *own = font != nullptr;
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }

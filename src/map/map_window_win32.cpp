@@ -6,33 +6,12 @@
 
 #include "dialogs/dialogs_win32.h"
 #include "map/map_grid_win32.h"
-#include "map/map_layout.h"
-#include "map/map_panels.h"
 #include "res/resource.h"
 
 namespace {
 
 const wchar_t kWindowClass[] = L"ZorMapWindow";
 enum { kTimerId = 1 };
-
-// Text widths in the window's font.
-class GdiMeasure : public TextMeasure {
- public:
-  GdiMeasure(HFONT font) : dc_(GetDC(nullptr)), old_(SelectObject(dc_, font)) {}
-  ~GdiMeasure() override {
-    SelectObject(dc_, old_);
-    ReleaseDC(nullptr, dc_);
-  }
-  int Width(const ZChar* text, size_t units) override {
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc_, text, static_cast<int>(units), &size);
-    return size.cx;
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 struct MapWindow {
   HWND window, figures, grid, cellPanel, topPanel;
@@ -78,25 +57,6 @@ void InvalidateLegend() {
   const MapRect& l = g.layout.legend;
   RECT legend = {l.left, l.top, l.right, l.bottom};
   InvalidateRect(g.window, &legend, FALSE);
-}
-
-void PaintLegend(HDC dc) {
-  const MapRect& r = g.layout.legend;
-  const int line = g.metrics.lineHeight, box = line - 4;
-  HGDIOBJ oldFont = SelectObject(dc, g.font);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  for (int k = 0; k < kMapKinds; ++k) {
-    const int y = r.top + k * line;
-    RECT square = {r.left, y + 2, r.left + box, y + 2 + box};
-    SetBkColor(dc, kMapColors[k]);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
-    wchar_t text[64];
-    LegendLine(g.session.Map(), k, text, 64);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    RECT area = {r.left + box + 6, y, r.right, y + line};
-    ExtTextOutW(dc, area.left, y, ETO_OPAQUE, &area, text, lstrlenW(text), nullptr);
-  }
-  SelectObject(dc, oldFont);
 }
 
 // What a step changed, carried out.
@@ -205,7 +165,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
-      PaintLegend(dc);
+      PaintMapLegend(dc, g.layout.legend, g.metrics.lineHeight, g.font, g.session.Map());
       EndPaint(window, &ps);
       return 0;
     }
@@ -246,16 +206,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void Measure() {
   g.font = CreateMapFont(&g.ownFont);
-  GdiMeasure measure(g.font);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, g.font);
-  TEXTMETRICW tm;
-  const bool known = GetTextMetricsW(dc, &tm) != 0;
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  g.metrics.lineHeight = known && tm.tmHeight > 0 ? tm.tmHeight : 16;
-  g.metrics.labelWidth = measure.Width(ZT("0x00000000 "), 11);
-  g.metrics.legendWidth = LegendWidth(measure, g.metrics.lineHeight - 4);
+  g.metrics = MeasureMapFont(g.font);
   g.map.font = g.font;
   g.map.lineHeight = g.metrics.lineHeight;
   g.map.labelWidth = g.metrics.labelWidth;
