@@ -21,7 +21,8 @@ MapWindowLayout LayoutMapWindow(int width, int height, const MapMetrics& m) {
   l.grid = Rect(kMapMargin, figuresBottom + kMapMargin, width - kMapMargin, panelsTop - kMapMargin);
   const int half = (width - 3 * kMapMargin) / 2;
   l.cellPanel = Rect(kMapMargin, panelsTop, kMapMargin + half, height - kMapMargin);
-  l.topPanel = Rect(2 * kMapMargin + half, panelsTop, 2 * kMapMargin + 2 * half, height - kMapMargin);
+  l.topPanel =
+      Rect(2 * kMapMargin + half, panelsTop, 2 * kMapMargin + 2 * half, height - kMapMargin);
   return l;
 }
 
@@ -31,6 +32,6 @@ void MinMapClient(const MapMetrics& m, int* width, int* height) {
   // The figures as wide as the legend at least.
   const int top = 2 * m.legendWidth + kMapMargin;
   *width = 2 * kMapMargin + (grid > top ? grid : top);
-  *height = 4 * kMapMargin + (kMapFigureLines + kPanelLines) * m.lineHeight +
-            rows * kMapMinCellPixels;
+  *height =
+      4 * kMapMargin + (kMapFigureLines + kPanelLines) * m.lineHeight + rows * kMapMinCellPixels;
 }

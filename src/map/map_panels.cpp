@@ -69,8 +69,8 @@ bool PanelText::Line(const ZChar* fixed, const ZChar* path) {
   return true;
 }
 
-void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width,
-               ZChar* out, size_t units) {
+void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width, ZChar* out,
+               size_t units) {
   ZChar heading[48];
   FormatCellHeading(cell, heading, 48);
   PanelText panel(measure, width, out, units, heading);

@@ -38,8 +38,8 @@ class PanelText {
 };
 
 // The regions of one MB of the map, largest first.
-void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width,
-               ZChar* out, size_t units);
+void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width, ZChar* out,
+               size_t units);
 // The largest allocations, largest first.
 void LargestPanel(const RegionTable& table, TextMeasure& measure, int width, ZChar* out,
                   size_t units);

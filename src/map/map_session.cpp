@@ -21,12 +21,11 @@ class BothSinks : public RegionSink {
   RegionSink *a_, *b_;
 };
 
+// digits of at most 4.
 void AddPadded(ZBuilder& b, unsigned value, int digits) {
-  ZChar text[8];
-  int n = 0;
+  ZChar text[5];
   for (int i = digits - 1; i >= 0; --i, value /= 10) text[i] = static_cast<ZChar>('0' + value % 10);
-  n = digits;
-  text[n] = 0;
+  text[digits] = 0;
   b.Add(text);
 }
 
@@ -52,6 +51,7 @@ bool MapSession::Follow(const ZChar* name, uint32_t pid, ZChar* reason) {
   chosen_ = false;
   state_ = kMapWaiting;
   readingPid_ = 0;
+  regions_.Clear();
   map_ = AddressMap();
   figures_ = MapFigures();
   figuresText_[0] = 0;

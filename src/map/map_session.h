@@ -17,8 +17,8 @@ struct MapTime {
 };
 
 enum MapState {
-  kMapNoTarget,     // nothing given or chosen yet
-  kMapWaiting,      // for a name, nothing read since
+  kMapNoTarget,  // nothing given or chosen yet
+  kMapWaiting,   // for a name, nothing read since
   kMapConnected,
   kMapExited,       // the PID followed is gone: its last reading stays
   kMapLastReading,  // the process of the name exited: its last reading stays while

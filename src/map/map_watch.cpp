@@ -87,7 +87,10 @@ void FormatMapFigures(const MapFigures& f, ZChar* out, size_t units) {
     b.AddAscii("\r\n64-bit process: no 32-bit ceiling");
   } else {
     b.AddAscii(" of ").AddInt(static_cast<int64_t>(CeilingMb(f)));
-    b.AddAscii(" MB (").AddInt(PercentOfCeiling(f)).AddAscii(" %)\r\nCeiling: ").Add(f.ceiling.reason);
+    b.AddAscii(" MB (")
+        .AddInt(PercentOfCeiling(f))
+        .AddAscii(" %)\r\nCeiling: ")
+        .Add(f.ceiling.reason);
   }
   const AddressSpaceStats& s = f.stats;
   if (f.ceiling.known) {

@@ -48,8 +48,9 @@ void ShowPanels() {
               kPanelUnits);
     SetText(g.cellPanel, text);
   }
-  if (!g.session.HasReading()) return;
-  LargestPanel(g.session.Regions(), measure, WidthOf(g.topPanel), text, kPanelUnits);
+  text[0] = 0;  // nothing read of this target yet
+  if (g.session.HasReading())
+    LargestPanel(g.session.Regions(), measure, WidthOf(g.topPanel), text, kPanelUnits);
   SetText(g.topPanel, text);
 }
 
@@ -121,10 +122,10 @@ void Layout() {
 }
 
 HWND Text(int id, const wchar_t* text) {
-  HWND control = CreateWindowExW(0, L"STATIC", text,
-                                 WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0,
-                                 0, g.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
+  HWND control =
+      CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                      0, 0, 0, 0, g.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
   if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
   return control;
 }

@@ -64,7 +64,8 @@ void RegionTable::Keep() {
 
 bool RegionTable::CopyFrom(const RegionTable& other) {
   Clear();
-  const uint32_t n = other.count_ ? other.count_ : 1, names = other.nameCount_ ? other.nameCount_ : 1;
+  const uint32_t n = other.count_ ? other.count_ : 1,
+                 names = other.nameCount_ ? other.nameCount_ : 1;
   regions_ = static_cast<MapRegion*>(malloc(n * sizeof(MapRegion)));
   names_ = static_cast<Named*>(malloc(names * sizeof(Named)));
   if (!regions_ || !names_) return Clear(), false;

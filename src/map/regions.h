@@ -38,6 +38,8 @@ class RegionTable : public RegionSink {
   // Regions and names of another table; false, and this one empty, when
   // memory runs out.
   bool CopyFrom(const RegionTable& other);
+  // Forgets every region and name shown.
+  void Clear();
   uint32_t Count() const { return count_; }
   const MapRegion& At(uint32_t i) const { return regions_[i]; }
   // After a walk: names new allocations through one VM-read handle on pid,
@@ -55,7 +57,6 @@ class RegionTable : public RegionSink {
     uint32_t type;
     ZChar* name;
   };
-  void Clear();
   MapRegion* regions_ = nullptr;
   uint32_t count_ = 0, capacity_ = 0;
   MapRegion* spare_ = nullptr;

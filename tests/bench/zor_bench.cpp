@@ -223,7 +223,8 @@ int BenchMap(int runs, const std::vector<std::wstring>& args) {
   printf(
       "One refresh of zormap.exe's map (its session's step: the walk with every region\n"
       "handed to the map and the region table, the cells chosen and compared with those\n"
-      "shown) against the same bare VirtualQueryEx loop. Columns as above. Goal: within 10 %%.\n\n");
+      "shown) against the same bare VirtualQueryEx loop. Columns as above. Goal: within 10 "
+      "%%.\n\n");
   static MapSession session;
   DWORD followed = 0;
   auto refresh = [&](DWORD pid) -> uint32_t {
@@ -267,9 +268,10 @@ int BenchMap(int runs, const std::vector<std::wstring>& args) {
   long long before = paints();
   Sleep(30000);
   long long after = paints();
-  printf("\nzormap.exe's map painted %lld times over 30 s of a target at rest (goal: 0),\n"
-         "%lld times while it started\n\n",
-         before < 0 || after < 0 ? -1 : after - before, before);
+  printf(
+      "\nzormap.exe's map painted %lld times over 30 s of a target at rest (goal: 0),\n"
+      "%lld times while it started\n\n",
+      before < 0 || after < 0 ? -1 : after - before, before);
   if (window) PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hThread);

@@ -148,7 +148,8 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
 
   // Followed by name through an exit and a restart.
   target.Exit();
-  EXPECT_TRUE(Eventually([&] { return map.Title().compare(0, 21, L"zormap - waiting for ") == 0; }));
+  EXPECT_TRUE(
+      Eventually([&] { return map.Title().compare(0, 21, L"zormap - waiting for ") == 0; }));
   TargetProcess again;
   ASSERT_TRUE(again.Start(L"", exe));
   EXPECT_TRUE(Eventually([&] {
@@ -311,8 +312,8 @@ TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
   const wchar_t kMiddle[] = L"ZORMAP_E2E_NO_CONSOLE";
   if (GetEnvironmentVariableW(kMiddle, nullptr, 0)) {
     ZorRun run;
-    ASSERT_TRUE(run.Launch(L"--save zormap-e2e-never.csv ZorMapNeverRuns.exe",
-                           BinDir() + L"zormap.exe"));
+    ASSERT_TRUE(
+        run.Launch(L"--save zormap-e2e-never.csv ZorMapNeverRuns.exe", BinDir() + L"zormap.exe"));
     DWORD code = 99;
     bool shown = false;
     // A box would wait for nobody: the exit never comes.
@@ -342,8 +343,10 @@ TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
   ASSERT_TRUE(started);
   CloseHandle(pi.hThread);
   DWORD code = 99;
-  if (WaitForSingleObject(pi.hProcess, 90000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 98);
+  if (WaitForSingleObject(pi.hProcess, 90000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  else
+    TerminateProcess(pi.hProcess, 98);
   CloseHandle(pi.hProcess);
   EXPECT_EQ(code, 0u) << "the copy without a console failed (1) or did not end (98)";
 }

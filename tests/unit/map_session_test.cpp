@@ -1,6 +1,8 @@
 // zormap.exe's session, driven step by step with substitute processes and a
 // given time: what its title, figures and saves say through exits, restarts,
 // a walk cut short and a picked PID; and the panels' and window's measures.
+#include "map/map_session.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "map/map_layout.h"
 #include "map/map_panels.h"
-#include "map/map_session.h"
 #include "support/fakes.h"
 
 namespace {
@@ -78,20 +79,20 @@ TEST(MapSession, KeepsTheLastReadingOfAProcessGoneUntilItsNameRunsAgain) {
   ZChar reason[kFollowErrorUnits];
   ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
   Drive(rig, {
-               {nullptr, "zormap - waiting for xtop.exe", false, ""},
-               {[](SessionRig& r) { r.Start(7); }, "! zormap - xtop.exe (PID 7)", false,
-                "xtop-7-20260102-140211.csv 2"},
-               {[](SessionRig& r) { r.Exit(7); },
-                "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
-                "xtop-7-20260102-140211.csv 2"},
-               {nullptr, "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
-                "xtop-7-20260102-140211.csv 2"},
-               {[](SessionRig& r) { r.Start(9); }, "! zormap - xtop.exe (PID 9)", false,
-                "xtop-9-20260102-140214.csv 2"},
-               // Cut short by an exit mid-walk: the last whole reading stays.
-               {[](SessionRig& r) { r.api.Find(9)->failQueryAt = 3; },
-                "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140214.csv 2"},
-           });
+                 {nullptr, "zormap - waiting for xtop.exe", false, ""},
+                 {[](SessionRig& r) { r.Start(7); }, "! zormap - xtop.exe (PID 7)", false,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {[](SessionRig& r) { r.Exit(7); },
+                  "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {nullptr, "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {[](SessionRig& r) { r.Start(9); }, "! zormap - xtop.exe (PID 9)", false,
+                  "xtop-9-20260102-140214.csv 2"},
+                 // Cut short by an exit mid-walk: the last whole reading stays.
+                 {[](SessionRig& r) { r.api.Find(9)->failQueryAt = 3; },
+                  "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140214.csv 2"},
+             });
   EXPECT_EQ(rig.session->Regions().Count(), 2u);
   EXPECT_EQ(rig.session->Map().kind[0], kMapPrivateCommitted);
 }
@@ -102,26 +103,26 @@ TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
   rig.Start(9);  // two of the name: the lookup by name finds 7 first
   rig.api.Add(12, Z("\\Device\\HarddiskVolume1\\other.exe"));
   Drive(rig, {
-               {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 9); },
-                "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140210.csv 2"},
-               {[](SessionRig& r) { r.Exit(9); },
-                "zormap - waiting for xtop.exe (PID 9 exited 14:02:11)", true,
-                "xtop-9-20260102-140210.csv 2"},
-               {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140212.csv 2"},
-               // The PID passed to another process since the list was made.
-               {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 12); },
-                "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140213.csv 2"},
-               {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 13); },
-                "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140214.csv 2"},
-           });
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 9); },
+                  "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140210.csv 2"},
+                 {[](SessionRig& r) { r.Exit(9); },
+                  "zormap - waiting for xtop.exe (PID 9 exited 14:02:11)", true,
+                  "xtop-9-20260102-140210.csv 2"},
+                 {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140212.csv 2"},
+                 // The PID passed to another process since the list was made.
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 12); },
+                  "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140213.csv 2"},
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 13); },
+                  "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140214.csv 2"},
+             });
   // By PID from the command line: that process alone, its exit the end.
   ZChar reason[kFollowErrorUnits];
   ASSERT_TRUE(rig.session->Follow(ZT(""), 7, reason));
   Drive(rig, {
-               {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"},
-               {[](SessionRig& r) { r.Exit(7); }, "zormap - xtop.exe (PID 7) (exited)", true,
-                "xtop-7-20260102-140210.csv 2"},
-           });
+                 {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"},
+                 {[](SessionRig& r) { r.Exit(7); }, "zormap - xtop.exe (PID 7) (exited)", true,
+                  "xtop-7-20260102-140210.csv 2"},
+             });
 }
 
 TEST(MapSession, MeasuresA64BitTargetAgainstNoCeiling) {
@@ -189,8 +190,8 @@ TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
     int width = 0, height = 0;
     MinMapClient(m, &width, &height);
     const MapWindowLayout l = LayoutMapWindow(width, height, m);
-    const MapLayout cells =
-        LayoutMap(l.grid.right - l.grid.left, l.grid.bottom - l.grid.top, kMapMaxCells, m.labelWidth);
+    const MapLayout cells = LayoutMap(l.grid.right - l.grid.left, l.grid.bottom - l.grid.top,
+                                      kMapMaxCells, m.labelWidth);
     EXPECT_GE(cells.cellHeight, kMapMinCellPixels) << line;
     EXPECT_GE(cells.cellWidth, kMapMinCellPixels) << line;
     EXPECT_LE(l.figures.right, l.legend.left) << line;

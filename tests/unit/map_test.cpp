@@ -46,11 +46,11 @@ TEST(Trend, MeetsTheCeilingFromTheTimeTheReadingsTook) {
       {59, 1000, 0, 1, Trend::kTooFew},  // less than a minute
       {61, 1000, 0, 0, Trend::kNotGrowing},
       {120, 1000, 0, -2, Trend::kNotGrowing},
-      {120, 1000, 0, 2, 10},  // 1200 MB left at 2 MB a second
-      {120, 2000, 0, 2, 10},  // slower readings: the same growth a second
-      {9, 10000, 0, 2, Trend::kTooFew},            // too few, however long they span
-      {40, 5000, 0xFFFF0000u, 2, 10},              // across the tick count's wrap
-      {100, 1000, 0, 2, 10},                       // after a gap (below)
+      {120, 1000, 0, 2, 10},             // 1200 MB left at 2 MB a second
+      {120, 2000, 0, 2, 10},             // slower readings: the same growth a second
+      {9, 10000, 0, 2, Trend::kTooFew},  // too few, however long they span
+      {40, 5000, 0xFFFF0000u, 2, 10},    // across the tick count's wrap
+      {100, 1000, 0, 2, 10},             // after a gap (below)
   };
   for (const Case& c : cases) {
     Trend t;
@@ -74,16 +74,25 @@ TEST(Warning, FiresOncePerCrossingAndClearsOnlyWellClearButWithinReach) {
     uint32_t percent;
     bool fires, on;
   } steps[] = {
-      {128, 90, 500, 50, false, false}, {0, 0, 127, 50, true, true},
-      {0, 0, 100, 50, false, true},     {0, 0, 140, 50, false, true},  // not clear of 128 by an eighth
-      {0, 0, 150, 50, false, false},    {0, 0, 500, 90, true, true},
-      {0, 0, 500, 88, false, true},     {0, 0, 500, 87, false, false},
+      {128, 90, 500, 50, false, false},
+      {0, 0, 127, 50, true, true},
+      {0, 0, 100, 50, false, true},
+      {0, 0, 140, 50, false, true},  // not clear of 128 by an eighth
+      {0, 0, 150, 50, false, false},
+      {0, 0, 500, 90, true, true},
+      {0, 0, 500, 88, false, true},
+      {0, 0, 500, 87, false, false},
       // The ends of the dialog's range, against a 4096 MB ceiling.
-      {128, 1, 500, 1, true, true},     {0, 0, 500, 0, false, false},   // no share below 0 %
-      {128, 2, 500, 2, true, true},     {0, 0, 500, 1, false, true},
-      {0, 0, 500, 0, false, false},     {4000, 100, 3900, 50, true, true},
-      {0, 0, 4040, 50, false, true},    {0, 0, 4060, 50, false, false},  // no block above 4096
-      {1, 100, 0, 50, true, true},      {0, 0, 2, 50, false, false},
+      {128, 1, 500, 1, true, true},
+      {0, 0, 500, 0, false, false},  // no share below 0 %
+      {128, 2, 500, 2, true, true},
+      {0, 0, 500, 1, false, true},
+      {0, 0, 500, 0, false, false},
+      {4000, 100, 3900, 50, true, true},
+      {0, 0, 4040, 50, false, true},
+      {0, 0, 4060, 50, false, false},  // no block above 4096
+      {1, 100, 0, 50, true, true},
+      {0, 0, 2, 50, false, false},
   };
   Warning w;
   WarningThresholds t;
