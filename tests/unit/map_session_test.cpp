@@ -95,6 +95,20 @@ TEST(MapSession, KeepsTheLastReadingOfAProcessGoneUntilItsNameRunsAgain) {
              });
   EXPECT_EQ(rig.session->Regions().Count(), 2u);
   EXPECT_EQ(rig.session->Map().kind[0], kMapPrivateCommitted);
+  // A save writes the reading of the moment it was asked for, whatever comes
+  // while its dialog is open.
+  MapSnapshot kept;
+  ASSERT_TRUE(rig.session->Snapshot(&kept));
+  rig.Exit(9);
+  rig.Step(20);
+  rig.Start(11);
+  rig.api.Find(11)->regions = {{0x10000, 0x100000, kMemCommit, kMemPrivate, 4, 0x10000},
+                               {0x110000, 0x100000, kMemReserve, kMemPrivate, 0, 0x110000},
+                               {0x210000, 0x7FDE0000, kMemFree}};
+  rig.Step(21);
+  EXPECT_EQ(rig.session->Regions().Count(), 3u);
+  EXPECT_EQ(kept.pid, 9u);
+  EXPECT_EQ(kept.regions.Count(), 2u);
 }
 
 TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
