@@ -43,7 +43,9 @@ file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/programs.txt"
 # zor_program(TARGET [DESCRIPTION TEXT [GUI]]): TARGET ships, from bin/. With
 # a DESCRIPTION it gets its version resource (VERSION) and its manifest
 # (asInvoker; GUI: common controls 6) from src/res/program.*.in; without one
-# its own resource script has them.
+# its own resource script has them. Both companions say they scale to the
+# system's DPI themselves (Windows 2000 ignores manifests), so that Vista and
+# later do not stretch their windows into blur.
 function(zor_program target)
   cmake_parse_arguments(arg "GUI" "DESCRIPTION" "" ${ARGN})
   add_dependencies(programs ${target})
@@ -67,6 +69,13 @@ function(zor_program target)
   </dependency>
 ]])
   endif()
+  set(ZOR_MANIFEST_DPI [[
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>
+    </windowsSettings>
+  </application>
+]])
   set(ZOR_MANIFEST "${CMAKE_BINARY_DIR}/res/${target}.manifest")
   set(rc "${CMAKE_BINARY_DIR}/res/${target}.rc")
   configure_file("${CMAKE_SOURCE_DIR}/src/res/program.manifest.in" "${ZOR_MANIFEST}" @ONLY)

@@ -25,7 +25,9 @@ run() {
   echo
   wine zor_bench.exe vsize
   wine zor_bench.exe row
+  wine open_bench.exe
   wine zor_bench.exe map "$here\\zormap.exe"
+  wine zor_bench.exe threads
   wine zor_bench.exe tick
   wine zor_bench.exe startup "$here\\ZOR.exe" "ZOR 1.2" "$here\\min_dialog.exe" "ZOR bench dialog"
 

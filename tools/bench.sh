@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures what ZOR.exe costs, each figure beside a bare program doing the
 # same job and as a ratio: one measurement of a target, one row of
-# zorlog.exe, one waiting tick, CPU time over a soak, start-up time, the
+# zorlog.exe, zormap.exe opening a week of zorlog rows, one waiting tick, CPU time over a soak, start-up time, the
 # executable's size and its private memory. Builds what it needs (build/win)
 # and runs under Wine in a prefix of its own (build/bench/wineprefix), on the
 # current display or a private Xvfb (in the emulated machine where this
@@ -17,12 +17,12 @@ build=${ZOR_BUILD_DIR:-build/win}  # the Windows build to use
 bash tools/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target ZOR zorlog zormap testtarget zor_bench idle_timer min_dialog \
-  >/dev/null
+cmake --build "$build" -j2 --target ZOR zorlog zormap testtarget zor_bench open_bench \
+  idle_timer min_dialog >/dev/null
 
 out="$root/build/bench"
 mkdir -p "$out"
-for f in ZOR.exe zormap.exe testtarget.exe zor_bench.exe idle_timer.exe min_dialog.exe; do
+for f in ZOR.exe zormap.exe testtarget.exe zor_bench.exe open_bench.exe idle_timer.exe min_dialog.exe; do
   cp "$build/bin/$f" "$out/"
 done
 # The soak's target, under a name of its own so the tool waits for it alone.

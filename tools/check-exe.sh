@@ -56,7 +56,8 @@ fi
 # The version resource and the manifest, as the resource compiler reads them
 # back: every program names itself, its version and an asInvoker manifest, a
 # GUI program asks for common controls 6. ZOR.exe's version, caption and texts
-# stay 1.2 whatever VERSION says; the others carry VERSION.
+# stay 1.2 whatever VERSION says; the others carry VERSION and say they scale
+# to the system's DPI themselves, which ZOR.exe never says.
 resources=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>&1 || true)
 version=$(head -1 "$(dirname "$0")/../VERSION").0
 expected=()
@@ -69,6 +70,12 @@ expected+=("FILEVERSION ${version//./, }" "PRODUCTVERSION ${version//./, }"
   "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\""
   'VALUE "ProductName", "Zorvane"' "VALUE \"OriginalFilename\", \"$name\""
   'VALUE "FileDescription", "' 'level=""asInvoker""')
+if [ "$name" != ZOR.exe ]; then
+  expected+=('>true</dpiAware>')
+elif grep -qi dpiAware <<<"$resources"; then
+  echo "$name: its manifest speaks of DPI"
+  status=1
+fi
 if grep -q '^Subsystem.*(Windows GUI)' <<<"$headers"; then
   expected+=('name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""')
 fi

@@ -20,10 +20,16 @@ run() {
   # second. Under Wine every process starts with about 3 GB of address space
   # reserved by Wine itself, so the gauge climbs from yellow into the red and
   # the map's largest usable block shrinks until its warning comes on.
-  wine explorer /desktop=Zorvane,1024x768 ZOR.exe testtarget.exe >/dev/null 2>&1 &
-  sleep 3
-  wine explorer /desktop=Zorvane zormap.exe testtarget.exe >/dev/null 2>&1 &
-  sleep 2
+  # Every call names the desktop's size: whichever comes first creates it.
+  # Each window is waited for (visible and answering), not timed, and placed
+  # so that both show side by side however slow the machine.
+  local desktop=Zorvane,1024x768
+  wine explorer /desktop=$desktop ZOR.exe testtarget.exe >/dev/null 2>&1 &
+  wine waitwindow.exe Zorvane 120 '#32770' 'ZOR 1.2' 8 8 ||
+    { echo "ZOR.exe's window did not appear" >&2; return 1; }
+  wine explorer /desktop=$desktop zormap.exe testtarget.exe >/dev/null 2>&1 &
+  wine waitwindow.exe Zorvane 120 ZorMapWindow - right-of '#32770' ||
+    { echo "zormap.exe's window did not appear" >&2; return 1; }
   wine testtarget.exe --grow 32768 --every 500 --steps 30 \
     --lifetime "$seconds" </dev/null >/dev/null 2>&1 &
   sleep "$((seconds < 10 ? seconds : 10))"

@@ -10,11 +10,11 @@ seconds=${1:-20}
 bash tools/install-deps.sh
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win -j2 --target ZOR zormap testtarget >/dev/null
+cmake --build build/win -j2 --target ZOR zormap testtarget waitwindow >/dev/null
 
 out="$root/build/demo"
 mkdir -p "$out/run"
-cp build/win/bin/ZOR.exe build/win/bin/zormap.exe build/win/bin/testtarget.exe "$out/run/"
+cp build/win/bin/{ZOR,zormap,testtarget,waitwindow}.exe "$out/run/"
 rm -f "$out/zor-demo.png"
 tools/wine-exec.sh --stage "$out/run" bash tools/demo-show.sh "$out/run" "$out/zor-demo.png" "$seconds"
 [ -f "$out/zor-demo.png" ]

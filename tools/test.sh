@@ -47,11 +47,19 @@ configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cma
   -DCMAKE_BUILD_TYPE=Release
 
 layer "release: the zip from this build, and again from a clean build elsewhere, the same bytes"
-# The second build runs in another folder, later, under another time zone
-# and umask; neither may reach the programs or the zip.
+# The second build runs from a copy of the sources in a folder of another
+# name, into another build folder, later, under another time zone, umask and
+# locale; none of them may reach the programs or the zip. The copy has no
+# git history: it takes the first build's time stamp.
 tools/release.sh build/win build/dist-a
-rm -rf build/release-b build/unzipped
-(umask 077 && TZ=UTC-14 tools/release.sh build/release-b build/dist-b)
+copy="$root/build/source copy, b"
+rm -rf build/release-b build/unzipped "$copy"
+mkdir -p "$copy"
+tar -c --exclude=./build --exclude=./.git --exclude=./dist . | tar -x -C "$copy"
+(cd "$copy" && umask 077 && TZ=UTC-14 LC_ALL=C.UTF-8 LANGUAGE=de \
+  SOURCE_DATE_EPOCH=$(cat "$root/build/win/source-date-epoch") \
+  tools/release.sh "$root/build/release-b" "$root/build/dist-b")
+rm -rf "$copy"
 while read -r program; do cmp "build/win/bin/$program" "build/release-b/bin/$program"; done \
   <build/win/programs.txt
 zip=zorvane-$(head -1 VERSION).zip

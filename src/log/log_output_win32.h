@@ -1,5 +1,5 @@
-// zorlog.exe's output on Windows: the clock its rows keep to, and one row
-// written whole.
+// zorlog.exe's output on Windows: the wall clock its rows keep to, and one
+// row written whole.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +8,6 @@
 // The system clock in milliseconds since 1601, UTC.
 uint64_t ClockMs();
 
-// The row labelled with that second of the system clock, in local time, in
+// The row labelled with that UTC second of the system clock, in local time, in
 // one write so that a log ended any way holds no half row.
 bool WriteLogRow(HANDLE out, uint64_t second, const FollowStep& step);

@@ -6,14 +6,8 @@ const char kLogHeader[] =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
-    "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
-
-uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t nowMs) {
-  const uint64_t next = lastSecond + intervalSeconds;
-  const uint64_t dueMs = next * 1000 + kRowDelayMs, intervalMs = intervalSeconds * 1000ull;
-  if (nowMs >= dueMs + intervalMs || dueMs > nowMs + intervalMs + 1000) return nowMs / 1000;
-  return next;
-}
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
+    "stack_reserved_mb\r\n";
 
 namespace {
 
@@ -47,6 +41,16 @@ size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap
         .Num(s.stats.committedByKind[kind] >> 20)
         .Add(",")
         .Num(s.stats.reservedByKind[kind] >> 20);
+  // Empty where the threads could not be read.
+  if (s.threads.known)
+    b.Add(",")
+        .Num(s.threads.threads)
+        .Add(",")
+        .Num(s.threads.committed[kUseStack] >> 20)
+        .Add(",")
+        .Num(s.threads.reserved[kUseStack] >> 20);
+  else
+    b.Add(",,,");
   b.Add("\r\n");
   return b.Length();
 }

@@ -1,5 +1,5 @@
-// zorlog.exe's rows: the header, one CSV row per step, and the clock the
-// rows keep to.
+// zorlog.exe's rows: the header and one CSV row per step (row_clock.h says
+// when they are taken).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -7,14 +7,6 @@
 #include "monitor/follow.h"
 
 enum { kLogRowChars = 256 };
-
-// Rows keep to the system clock: row k falls due kRowDelayMs after the whole
-// second first + k * interval and is labelled with that second. Given the
-// last row's second, the next one's; the schedule starts again from the
-// current second when the clock is a whole interval past the next row or
-// was set back.
-enum { kRowDelayMs = 100 };
-uint64_t NextRowSecond(uint64_t lastSecond, uint32_t intervalSeconds, uint64_t nowMs);
 
 struct LogTime {
   int year, month, day, hour, minute, second;

@@ -8,6 +8,7 @@
 #include "log/log_args.h"
 #include "log/log_output_win32.h"
 #include "log/log_row.h"
+#include "log/row_clock.h"
 
 namespace {
 
@@ -97,23 +98,23 @@ HANDLE OpenLog(const wchar_t* path, bool* header) {
 
 int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
   uint32_t rows = 0;
-  uint64_t second = ClockMs() / 1000;
+  RowClock clock(args.intervalSeconds, ClockMs(), GetTickCount());
   for (;;) {
-    const uint64_t now = ClockMs(), due = second * 1000 + kRowDelayMs;
-    if (WaitForSingleObject(g_stop, due > now ? static_cast<DWORD>(due - now) : 0) == WAIT_OBJECT_0)
-      return 0;
+    const RowTurn turn = clock.Look(ClockMs(), GetTickCount());
+    if (turn.wentBack) Say(L"zorlog: the system clock went back; the rows carry the true times");
+    if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0) return 0;
+    if (!turn.row) continue;
     FollowStep step;
     follower->Step(&step);
     for (int i = 0; i < step.statusCount; ++i) Say(step.status[i]);
     if (step.row) {
-      if (!WriteLogRow(out, second, step)) {
+      if (!WriteLogRow(out, turn.second, step)) {
         SayError(L"cannot write the log", L"");
         return 1;
       }
       if (args.rows && ++rows >= args.rows) return 0;
     }
     if (step.finished) return 0;
-    second = NextRowSecond(second, args.intervalSeconds, ClockMs());
   }
 }
 

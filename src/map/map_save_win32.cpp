@@ -8,8 +8,7 @@ namespace {
 typedef BOOL(WINAPI* AttachConsoleProc)(DWORD);
 
 // On standard error when there is one, or the console of whoever started
-// us (a GUI program gets none of its own); otherwise, started from
-// Explorer, in a message box.
+// us (a GUI program gets none of its own); otherwise the exit code alone.
 void Report(const wchar_t* text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (!err || err == INVALID_HANDLE_VALUE) {
@@ -20,10 +19,7 @@ void Report(const wchar_t* text) {
   }
   wchar_t line[kConsoleLineUnits];
   ZBuilder(line, kConsoleLineUnits).AddAscii("zormap: ").Add(text);
-  if (err && err != INVALID_HANDLE_VALUE)
-    SayLine(err, line);
-  else
-    MessageBoxW(nullptr, line, L"zormap", MB_ICONEXCLAMATION);
+  if (err && err != INVALID_HANDLE_VALUE) SayLine(err, line);
 }
 
 int Fail(int code, const char* what, const wchar_t* value = nullptr, const char* after = "") {
@@ -61,17 +57,19 @@ bool WriteMapCsv(HANDLE file, const RegionTable& table) {
   return flush();
 }
 
-void ProposeCsvName(const wchar_t* image, uint32_t pid, wchar_t* out, size_t units) {
-  wchar_t stem[kTextUnits];
-  ZCopy(stem, kTextUnits, image);
-  const int length = lstrlenW(stem);
-  if (length > 4 && !lstrcmpiW(stem + length - 4, L".exe")) stem[length - 4] = 0;
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  wchar_t when[32];
-  wsprintfW(when, L"-%04u%02u%02u-%02u%02u%02u.csv", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-            t.wSecond);
-  ZBuilder(out, units).Add(stem).AddAscii("-").AddInt(pid).Add(when);
+bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table) {
+  wchar_t part[MAX_PATH + 8];
+  ZBuilder name(part, MAX_PATH + 8);
+  name.Add(path).AddAscii(".part");
+  if (name.Truncated()) return false;
+  HANDLE file =
+      CreateFileW(part, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool written = WriteMapCsv(file, table);
+  const bool closed = CloseHandle(file) != 0;
+  if (written && closed && MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileW(part);
+  return false;
 }
 
 int SaveFromCommandLine(int argc, wchar_t** argv) {
@@ -86,7 +84,9 @@ int SaveFromCommandLine(int argc, wchar_t** argv) {
   RegionTable table;
   FollowStep step;
   follower.Step(&step, &table);
-  if (!step.row) return Fail(1, "", argv[3], " is not running or cannot be read");
+  if (!step.row || !step.stats.whole)
+    return Fail(1, "", argv[3], " is not running or cannot be read");
+  table.Keep();
   table.NameAllocations(follower.Pid());
   // Never over an existing file: a kept map is not lost to a second run.
   HANDLE file =

@@ -8,11 +8,13 @@
 // The header and every region, in one pass of buffered writes.
 bool WriteMapCsv(HANDLE file, const RegionTable& table);
 
-// "<image>-<pid>-<yyyymmdd-hhmmss>.csv" for the save dialog to propose.
-void ProposeCsvName(const wchar_t* image, uint32_t pid, wchar_t* out, size_t units);
+// Written beside path first, and put in its place only once whole: a write
+// that fails leaves the old file as it was.
+bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table);
 
 // zormap.exe --save FILE NAME|PID: one reading of a running target into a
 // new FILE. Returns the exit code: 0, 1 (not running, or FILE exists or
-// cannot be written), 2 (bad arguments); says why on standard error, or in a
-// message box when there is no console to say it on.
+// cannot be written), 2 (bad arguments); says why on standard error, or the
+// console of whoever started it. Never a window: it may run unattended,
+// where a message box would wait for nobody.
 int SaveFromCommandLine(int argc, wchar_t** argv);

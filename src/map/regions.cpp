@@ -28,22 +28,55 @@ void AddHex(ZBuilder& b, uint64_t v, int width) {
 }  // namespace
 
 RegionTable::~RegionTable() {
-  free(regions_);
-  for (uint32_t i = 0; i < nameCount_; ++i) ZFree(names_[i].name);
-  free(names_);
+  Clear();
+  free(spare_);
 }
 
-void RegionTable::Begin(uint64_t) { count_ = 0; }
+void RegionTable::Clear() {
+  free(regions_);
+  regions_ = nullptr;
+  count_ = capacity_ = 0;
+  for (uint32_t i = 0; i < nameCount_; ++i) ZFree(names_[i].name);
+  free(names_);
+  names_ = nullptr;
+  nameCount_ = 0;
+}
+
+void RegionTable::Begin(uint64_t) { spareCount_ = 0; }
 
 void RegionTable::Region(const RegionInfo& r) {
-  if (count_ == capacity_) {
-    const uint32_t more = capacity_ ? capacity_ * 2 : 256;
-    MapRegion* grown = static_cast<MapRegion*>(realloc(regions_, more * sizeof(MapRegion)));
+  if (spareCount_ == spareCapacity_) {
+    const uint32_t more = spareCapacity_ ? spareCapacity_ * 2 : 256;
+    MapRegion* grown = static_cast<MapRegion*>(realloc(spare_, more * sizeof(MapRegion)));
     if (!grown) return;
-    regions_ = grown;
-    capacity_ = more;
+    spare_ = grown;
+    spareCapacity_ = more;
   }
-  regions_[count_++] = {r.base, r.size, r.allocationBase, r.state, r.type, r.protect};
+  spare_[spareCount_++] = {r.base, r.size, r.allocationBase, r.state, r.type, r.protect};
+}
+
+void RegionTable::Keep() {
+  MapRegion* shown = regions_;
+  const uint32_t count = count_, capacity = capacity_;
+  regions_ = spare_, count_ = spareCount_, capacity_ = spareCapacity_;
+  spare_ = shown, spareCount_ = count, spareCapacity_ = capacity;
+}
+
+bool RegionTable::CopyFrom(const RegionTable& other) {
+  Clear();
+  const uint32_t n = other.count_ ? other.count_ : 1,
+                 names = other.nameCount_ ? other.nameCount_ : 1;
+  regions_ = static_cast<MapRegion*>(malloc(n * sizeof(MapRegion)));
+  names_ = static_cast<Named*>(malloc(names * sizeof(Named)));
+  if (!regions_ || !names_) return Clear(), false;
+  capacity_ = n;
+  for (count_ = 0; count_ < other.count_; ++count_) regions_[count_] = other.regions_[count_];
+  for (; nameCount_ < other.nameCount_; ++nameCount_) {
+    names_[nameCount_] = other.names_[nameCount_];
+    const ZChar* name = other.names_[nameCount_].name;
+    names_[nameCount_].name = name ? ZDup(name) : nullptr;  // null on failure: no name shown
+  }
+  return true;
 }
 
 void RegionTable::NameAllocations(uint32_t pid) {
@@ -53,13 +86,20 @@ void RegionTable::NameAllocations(uint32_t pid) {
   ProcessHandle h = nullptr;
   bool opened = false;
   uint32_t n = 0, old = 0;
-  for (uint32_t i = 0; i < count_; ++i) {
+  for (uint32_t i = 0; i < count_;) {
     const MapRegion& r = regions_[i];
-    if (!HasFile(r.type) || (n && fresh[n - 1].base == r.allocationBase)) continue;
+    uint64_t size = 0;  // of the allocation: its regions follow each other
+    for (++i; i < count_ && regions_[i].state != kMemFree &&
+              regions_[i].allocationBase == r.allocationBase;
+         ++i)
+      size += regions_[i].size;
+    if (!HasFile(r.type) || r.state == kMemFree) continue;
+    size += r.size;
     // Both lists run in address order.
     for (; old < nameCount_ && names_[old].base < r.allocationBase; ++old) ZFree(names_[old].name);
     ZChar* name = nullptr;
-    if (old < nameCount_ && names_[old].base == r.allocationBase && names_[old].type == r.type) {
+    const Named* was = old < nameCount_ ? &names_[old] : nullptr;
+    if (was && was->base == r.allocationBase && was->type == r.type && was->size == size) {
       name = names_[old].name;  // kept while the allocation stays
       names_[old++].name = nullptr;
     } else {
@@ -68,7 +108,7 @@ void RegionTable::NameAllocations(uint32_t pid) {
       ZChar path[kImagePathUnits];
       if (h && api.GetMappedFileName(h, r.allocationBase, path, kImagePathUnits)) name = ZDup(path);
     }
-    fresh[n++] = {r.allocationBase, r.type, name};
+    fresh[n++] = {r.allocationBase, size, r.type, name};
   }
   for (; old < nameCount_; ++old) ZFree(names_[old].name);
   if (h) api.CloseHandle(h);
@@ -137,19 +177,13 @@ uint32_t RegionTable::Largest(Allocation* out, uint32_t max) const {
   return n;
 }
 
-void ShortenPath(const ZChar* path, ZChar* out, size_t units) {
-  const ZChar* name = path;
-  const ZChar* folder = path;
-  for (const ZChar* p = path; *p; ++p) {
-    if (*p == '\\') {
-      folder = name;
-      name = p + 1;
-    }
-  }
-  const size_t length = ZLen(folder);
-  if (length < units) return ZCopy(out, units, folder);
+void FormatCellHeading(uint32_t cell, ZChar* out, size_t units) {
   ZBuilder b(out, units);
-  if (units > 4) b.AddAscii("...").Add(folder + length - (units - 4));
+  const uint64_t start = static_cast<uint64_t>(cell) << 20;
+  AddHex(b, start, 8);
+  b.AddAscii(" to ");
+  AddHex(b, start + 0xFFFFF, 8);
+  b.AddAscii(":");
 }
 
 void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units) {

@@ -19,14 +19,27 @@ struct Allocation {
   const ZChar* name;  // null when none
 };
 
-// The regions of the latest walk, in address order, and the names of the
-// allocations of images and mapped files: each looked up once, when it is
-// new, and kept while an allocation of that base and type stays.
+// The regions of the latest whole walk, in address order, and the names of
+// the allocations of images and mapped files: each looked up once, when it
+// is new, and kept while an allocation of that base, type and size stays (a
+// DLL unloaded and another loaded at the same base is looked up anew).
 class RegionTable : public RegionSink {
  public:
+  RegionTable() = default;
   ~RegionTable();
+  RegionTable(const RegionTable&) = delete;
+  RegionTable& operator=(const RegionTable&) = delete;
+  // A walk fills a spare list, so that one cut short (the target exiting
+  // half-way) leaves the last whole one in place.
   void Begin(uint64_t usableTop) override;
   void Region(const RegionInfo& region) override;  // dropped when the table cannot grow
+  // The spare list becomes the one shown: after a walk that reached its end.
+  void Keep();
+  // Regions and names of another table; false, and this one empty, when
+  // memory runs out.
+  bool CopyFrom(const RegionTable& other);
+  // Forgets every region and name shown.
+  void Clear();
   uint32_t Count() const { return count_; }
   const MapRegion& At(uint32_t i) const { return regions_[i]; }
   // After a walk: names new allocations through one VM-read handle on pid,
@@ -40,18 +53,20 @@ class RegionTable : public RegionSink {
 
  private:
   struct Named {
-    uint64_t base;
+    uint64_t base, size;
     uint32_t type;
     ZChar* name;
   };
   MapRegion* regions_ = nullptr;
   uint32_t count_ = 0, capacity_ = 0;
+  MapRegion* spare_ = nullptr;
+  uint32_t spareCount_ = 0, spareCapacity_ = 0;
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;
 };
 
-// "folder\name" of a path, "...\name" or its tail when longer than units - 1.
-void ShortenPath(const ZChar* path, ZChar* out, size_t units);
+// "0x00100000 to 0x001FFFFF:" of the cell's MB.
+void FormatCellHeading(uint32_t cell, ZChar* out, size_t units);
 // One line of the panel: base, size, state, type, protection, name.
 void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units);
 void FormatAllocationLine(const Allocation& a, ZChar* out, size_t units);

@@ -15,18 +15,20 @@ void SetReason(TargetCeiling* c, const char* text, uint32_t userVaMb = 0) {
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t Read32(const uint8_t* p) { return Read16(p) | static_cast<uint32_t>(Read16(p + 2)) << 16; }
 
-// IMAGE_FILE_LARGE_ADDRESS_AWARE of the executable mapped at base, from the
-// process's own memory: a patcher may have changed the file since.
-bool ReadLargeAddressAware(ProcessHandle h, uint64_t base, bool* flag) {
+// IMAGE_FILE_LARGE_ADDRESS_AWARE and the SizeOfStackReserve of a PE32
+// executable mapped at base, from the process's own memory: a patcher may
+// have changed the file since.
+bool ReadLargeAddressAware(ProcessHandle h, uint64_t base, bool* flag, uint64_t* stackReserve) {
   ProcessApi& api = Processes();
   uint8_t dos[64];
   if (!api.ReadProcessMemory(h, base, dos, sizeof dos) || Read16(dos) != 0x5A4D) return false;
   uint32_t ntOffset = Read32(dos + 0x3C);
   if (ntOffset < sizeof dos || ntOffset > 0x1000) return false;  // the headers' first page
-  uint8_t nt[24];                                                // "PE\0\0" and IMAGE_FILE_HEADER
+  uint8_t nt[24 + 76];  // "PE\0\0", IMAGE_FILE_HEADER, the optional header to SizeOfStackReserve
   if (!api.ReadProcessMemory(h, base + ntOffset, nt, sizeof nt) || Read32(nt) != 0x4550)
     return false;
   *flag = (Read16(nt + 22) & 0x0020) != 0;
+  *stackReserve = Read16(nt + 24) == 0x10B ? Read32(nt + 24 + 72) : 0;
   return true;
 }
 
@@ -44,7 +46,9 @@ TargetCeiling DecideCeiling(const CeilingFacts& f) {
     return c;
   }
   c.known = true;
+  c.stackReserve = f.stackReserve;
   if (!f.largeAddressAware) {
+    c.flaggedMb = f.ownMb;
     c.mb = f.ownMb < 2047 ? f.ownMb : 2047;
     c.lastByte = f.ownLastByte < 0x7FFEFFFF ? f.ownLastByte : 0x7FFEFFFF;
     SetReason(&c, "not large-address-aware");
@@ -63,12 +67,11 @@ TargetCeiling DecideCeiling(const CeilingFacts& f) {
   return c;
 }
 
-TargetCeiling QueryTargetCeiling(uint32_t pid) {
+TargetCeiling QueryTargetCeiling(ProcessHandle h) {
   ProcessApi& api = Processes();
   CeilingFacts f;
   f.ownMb = static_cast<uint32_t>(System().TotalVirtual() >> 20);
   f.ownLastByte = CachedSystemInfo().maximumAddress;
-  ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
   if (h) {
     bool selfWow64 = false, targetWow64 = false;
     // Under WOW64 a process that is not is a 64-bit one.
@@ -76,8 +79,15 @@ TargetCeiling QueryTargetCeiling(uint32_t pid) {
       f.targetIs64Bit = selfWow64 && !targetWow64;
     uint64_t base = 0;
     f.headerRead = !f.targetIs64Bit && api.EnumProcessModules(h, &base) &&
-                   ReadLargeAddressAware(h, base, &f.largeAddressAware);
-    api.CloseHandle(h);
+                   ReadLargeAddressAware(h, base, &f.largeAddressAware, &f.stackReserve);
   }
   return DecideCeiling(f);
+}
+
+TargetCeiling QueryTargetCeiling(uint32_t pid) {
+  ProcessApi& api = Processes();
+  ProcessHandle h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
+  TargetCeiling c = QueryTargetCeiling(h);
+  if (h) api.CloseHandle(h);
+  return c;
 }

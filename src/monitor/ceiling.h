@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
+#include "monitor/process_api.h"
 
 enum { kCeilingReasonUnits = 48 };
 
@@ -11,6 +12,8 @@ struct TargetCeiling {
   bool is64Bit = false;   // no 32-bit ceiling at all
   uint32_t mb = 0;        // as the target's GlobalMemoryStatusEx would say, >> 20
   uint64_t lastByte = 0;  // its last usable address, when known
+  uint32_t flaggedMb = 0;       // what the large-address-aware flag would give one without it
+  uint64_t stackReserve = 0;    // its executable's default stack reservation, 0 when unread
   ZChar reason[kCeilingReasonUnits] = {0};
 };
 
@@ -19,12 +22,15 @@ struct CeilingFacts {
   bool targetIs64Bit = false;
   bool headerRead = false;
   bool largeAddressAware = false;  // the executable's own flag
+  uint64_t stackReserve = 0;       // SizeOfStackReserve, 0 when not read
   uint32_t ownMb = 0;              // this large-address-aware program's space
   uint64_t ownLastByte = 0;        // and its last usable address
 };
 
 TargetCeiling DecideCeiling(const CeilingFacts& facts);
 
-// Reads the facts from the process (once per connection: it opens the
-// process for reading its memory) and decides.
+// Reads the facts from the process (once per connection) and decides:
+// through a handle the caller holds, with query and VM-read access (with
+// less, the header is unreadable), or through one of its own.
+TargetCeiling QueryTargetCeiling(ProcessHandle h);
 TargetCeiling QueryTargetCeiling(uint32_t pid);

@@ -51,7 +51,9 @@ void TargetFollower::Disconnect() {
 bool TargetFollower::Start(ZChar* error) {
   if (!byPid_) return true;
   ProcessApi& api = Processes();
-  handle_ = api.OpenProcess(kProcessQueryInformation, pid_);
+  // VM-read too, for the ceiling; measuring needs query access alone.
+  handle_ = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid_);
+  if (!handle_) handle_ = api.OpenProcess(kProcessQueryInformation, pid_);
   uint32_t code = 0;
   if (!handle_ || !api.GetExitCodeProcess(handle_, &code) || code != kStillActive) {
     Disconnect();
@@ -87,21 +89,29 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   *step = FollowStep();
   if (!connected_) {
     if (!byPid_) {
-      pid_ = FindProcessByImageName(name_);
+      // The lookup's own handle: the process it matched, even if its PID
+      // has passed to another since.
+      pid_ = FindProcessByImageName(name_, &handle_);
       if (!pid_) {
         if (!announced_) Status(step, "waiting for ", nullptr);
         announced_ = true;
         return;
       }
-      handle_ = Processes().OpenProcess(kProcessQueryInformation, pid_);
     }
     connected_ = true;
     peakMb_ = 0;
-    ceiling_ = QueryTargetCeiling(pid_);
+    ceiling_ = QueryTargetCeiling(handle_);
+    census_.Forget();
     Status(step, "connected to ", ")", true);
   }
+  census_.Chain(sink);
   uint32_t sizeKb =
-      WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats, sink);
+      WalkProcess(handle_, ceiling_.known ? ceiling_.lastByte : 0, &step->stats, &census_);
+  // A walk cut short by the exit holds only part of the figures: no row.
+  uint32_t code = kStillActive;
+  if (sizeKb && !step->stats.whole && Processes().GetExitCodeProcess(handle_, &code) &&
+      code != kStillActive)
+    sizeKb = 0;
   if (!sizeKb) {
     Status(step, "", ") exited");
     Disconnect();
@@ -121,4 +131,5 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   step->peakMb = peakMb_;
   step->limitMb = System().TotalVirtual() >> 20;
   step->ceiling = ceiling_;
+  census_.Finish(handle_, pid_, ceiling_.is64Bit, &step->threads);
 }

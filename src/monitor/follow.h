@@ -5,6 +5,7 @@
 
 #include "common/ztext.h"
 #include "monitor/ceiling.h"
+#include "monitor/threads.h"
 #include "monitor/vsize.h"
 
 enum { kFollowStatusUnits = 192, kFollowErrorUnits = 160 };
@@ -22,6 +23,7 @@ struct FollowStep {
   uint64_t limitMb = 0;
   TargetCeiling ceiling;
   AddressSpaceStats stats;
+  ThreadSplit threads;  // who holds the private bytes
 };
 
 // A command line's target: a PID (digits, 1 to 2^32 - 1) or an image name
@@ -46,6 +48,8 @@ class TargetFollower {
   const ZChar* Name() const { return name_; }
   uint32_t Pid() const { return pid_; }
   bool Connected() const { return connected_; }
+  // The uses of the latest reading's private space, by address.
+  const ThreadCensus& Census() const { return census_; }
 
  private:
   // ceiling: the ceiling this process has, and why, follow.
@@ -61,4 +65,5 @@ class TargetFollower {
   bool announced_ = false;  // "waiting for" said since the last connection
   uint32_t peakMb_ = 0;
   TargetCeiling ceiling_;
+  ThreadCensus census_;
 };

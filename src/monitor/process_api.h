@@ -19,6 +19,7 @@ enum : uint32_t {
   kMemImage = 0x1000000,
   kRegionInfoBytes = 28,  // MEMORY_BASIC_INFORMATION in the 32-bit layout
   kImagePathUnits = 520,
+  kPageGuard = 0x100,
 };
 
 struct RegionInfo {
@@ -63,6 +64,17 @@ class ProcessApi {
   // Whether the process runs under WOW64; h null asks about this process.
   // False when it cannot tell. A system without WOW64 answers false.
   virtual bool IsWow64Process(ProcessHandle h, bool* wow64) = 0;
+  // The threads of a process, from one snapshot of the system's threads: at
+  // most max IDs written, how many it has in *count. False without a snapshot.
+  virtual bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) = 0;
+  // A thread opened for querying; null when it cannot be. CloseHandle closes it.
+  virtual ProcessHandle OpenThread(uint32_t tid) = 0;
+  // The address of the thread's block as the system gives it: a 32-bit
+  // program on 64-bit Windows may be given the 64-bit block.
+  virtual bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) = 0;
+  // The process block; wow64: the 32-bit block of a process under WOW64.
+  // Needs query access.
+  virtual bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) = 0;
 };
 
 // The implementation in use. Tests swap it; the previous one is returned.

@@ -1,7 +1,9 @@
 // Win32 side of the process seam: each call passed through, binding at run
 // time what Windows 2000 lacks.
 #include <windows.h>
+// The API headers need the types of windows.h first.
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include "monitor/process_api.h"
 
@@ -9,6 +11,25 @@ namespace {
 
 typedef DWORD(WINAPI* ImageFileNameProc)(HANDLE, LPWSTR, DWORD);
 typedef BOOL(WINAPI* IsWow64Proc)(HANDLE, PBOOL);
+typedef HANDLE(WINAPI* SnapshotProc)(DWORD, DWORD);
+typedef BOOL(WINAPI* ThreadWalkProc)(HANDLE, THREADENTRY32*);
+typedef HANDLE(WINAPI* OpenThreadProc)(DWORD, BOOL, DWORD);
+typedef LONG(WINAPI* NtQueryProc)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+// The leading fields of THREAD_BASIC_INFORMATION and PROCESS_BASIC_INFORMATION.
+struct ThreadBasics {
+  LONG exitStatus;
+  void* block;
+  void* clientId[2];
+  ULONG_PTR affinity;
+  LONG priority, basePriority;
+};
+struct ProcessBasics {
+  LONG exitStatus;
+  void* block;
+  ULONG_PTR affinity, basePriority, pid, parentPid;
+};
+enum { kThreadBasicInformation = 0, kProcessBasicInformation = 0, kProcessWow64Information = 26 };
 
 template <typename Proc>
 Proc Bind(const wchar_t* module, const char* name) {
@@ -22,7 +43,13 @@ class Win32ProcessApi : public ProcessApi {
   // of it would stop the loader from starting the program there.
   Win32ProcessApi()
       : imageFileName_(Bind<ImageFileNameProc>(L"psapi.dll", "GetProcessImageFileNameW")),
-        isWow64_(Bind<IsWow64Proc>(L"kernel32.dll", "IsWow64Process")) {}
+        isWow64_(Bind<IsWow64Proc>(L"kernel32.dll", "IsWow64Process")),
+        snapshot_(Bind<SnapshotProc>(L"kernel32.dll", "CreateToolhelp32Snapshot")),
+        threadFirst_(Bind<ThreadWalkProc>(L"kernel32.dll", "Thread32First")),
+        threadNext_(Bind<ThreadWalkProc>(L"kernel32.dll", "Thread32Next")),
+        openThread_(Bind<OpenThreadProc>(L"kernel32.dll", "OpenThread")),
+        queryThread_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationThread")),
+        queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")) {}
 
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
@@ -97,10 +124,60 @@ class Win32ProcessApi : public ProcessApi {
     *wow64 = flag != FALSE;
     return true;
   }
+  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override {
+    if (!snapshot_ || !threadFirst_ || !threadNext_) return false;
+    HANDLE snap = snapshot_(TH32CS_SNAPTHREAD, 0);  // the process argument is ignored for threads
+    if (snap == INVALID_HANDLE_VALUE) return false;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    uint32_t n = 0;
+    for (BOOL more = threadFirst_(snap, &entry); more; more = threadNext_(snap, &entry)) {
+      if (entry.th32OwnerProcessID != pid) continue;
+      if (n < max) tids[n] = entry.th32ThreadID;
+      ++n;
+    }
+    ::CloseHandle(snap);
+    *count = n;
+    return true;
+  }
+  ProcessHandle OpenThread(uint32_t tid) override {
+    if (!openThread_) return nullptr;
+    HANDLE h = openThread_(THREAD_QUERY_INFORMATION, FALSE, tid);
+    // Where the full right is refused, Vista and later grant the limited one.
+    return h ? h : openThread_(0x0800 /* THREAD_QUERY_LIMITED_INFORMATION */, FALSE, tid);
+  }
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override {
+    ThreadBasics info;
+    if (!queryThread_ ||
+        queryThread_(thread, kThreadBasicInformation, &info, sizeof info, nullptr) < 0)
+      return false;
+    *address = reinterpret_cast<uintptr_t>(info.block);
+    return true;
+  }
+  bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override {
+    if (!queryProcess_) return false;
+    if (wow64) {
+      ULONG_PTR block = 0;
+      if (queryProcess_(h, kProcessWow64Information, &block, sizeof block, nullptr) < 0)
+        return false;
+      *address = block;
+      return true;
+    }
+    ProcessBasics info;
+    if (queryProcess_(h, kProcessBasicInformation, &info, sizeof info, nullptr) < 0) return false;
+    *address = reinterpret_cast<uintptr_t>(info.block);
+    return true;
+  }
 
  private:
   ImageFileNameProc imageFileName_;
   IsWow64Proc isWow64_;  // absent before XP SP2, where there is no WOW64
+  // Bound at run time, as the import list allows only what Windows 2000
+  // is known to export.
+  SnapshotProc snapshot_;
+  ThreadWalkProc threadFirst_, threadNext_;
+  OpenThreadProc openThread_;
+  NtQueryProc queryThread_, queryProcess_;
 };
 
 }  // namespace

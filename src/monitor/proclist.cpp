@@ -77,17 +77,27 @@ struct VisibleProcess {
 
 }  // namespace
 
-uint32_t FindProcessByImageName(const ZChar* name) {
+uint32_t FindProcessByImageName(const ZChar* name, ProcessHandle* handle) {
+  *handle = nullptr;
   PidList pids;
   if (!pids.Fill()) return 0;
   for (uint32_t i = 0; i < pids.Count(); ++i) {
     VisibleProcess p;
     if (!p.Open(pids[i])) continue;
-    bool match = ZEqual(p.name, name);
+    if (ZEqual(p.name, name)) {
+      *handle = p.handle;
+      return pids[i];
+    }
     Processes().CloseHandle(p.handle);
-    if (match) return pids[i];
   }
   return 0;
+}
+
+uint32_t FindProcessByImageName(const ZChar* name) {
+  ProcessHandle handle;
+  const uint32_t pid = FindProcessByImageName(name, &handle);
+  if (handle) Processes().CloseHandle(handle);
+  return pid;
 }
 
 ZChar* FormatProcessRecord(uint32_t pid) {
@@ -98,7 +108,11 @@ ZChar* FormatProcessRecord(uint32_t pid) {
   size_t units = ZLen(p.name) + 16;
   ZChar* record = ZAlloc(units);
   if (record) {
-    ZBuilder(record, units).Add(p.name).Add(ZT("\n")).AddInt(static_cast<int32_t>(pid)).Add(ZT("\n"));
+    ZBuilder(record, units)
+        .Add(p.name)
+        .Add(ZT("\n"))
+        .AddInt(static_cast<int32_t>(pid))
+        .Add(ZT("\n"));
   }
   return record;
 }

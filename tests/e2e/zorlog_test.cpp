@@ -110,7 +110,8 @@ const char kHeader[] =
     "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
-    "mapped_reserved_mb,private_committed_mb,private_reserved_mb";
+    "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
+    "stack_reserved_mb";
 
 // A row's fields by column name: numbers, and the time.
 struct Row {
@@ -288,7 +289,8 @@ TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
 }
 
 // The target's own ceiling, with and without the large-address-aware flag,
-// and its private memory as it reserves and commits.
+// its private memory as it reserves and commits, and its threads' stacks as
+// it starts threads.
 TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
   MEMORYSTATUSEX m = {};
   m.dwLength = sizeof m;
@@ -325,6 +327,19 @@ TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
     const long long committed = after["private_committed_mb"] - before["private_committed_mb"];
     EXPECT_NEAR(reserved, 48, 1) << flagged;
     EXPECT_NEAR(committed, 16, 1) << flagged;
+    if (!flagged) continue;
+
+    // Wine commits whole stacks: committed and reserved together.
+    const std::string started = target.Command("threads 20 4096");
+    EXPECT_EQ(std::count(started.begin(), started.end(), ' '), 20) << started;
+    ZorLog threads;
+    ASSERT_EQ(threads.Run(L"-n 1 " + pid), 0u);
+    Row more;
+    ASSERT_TRUE(ParseRow(threads.Out().at(1), &more)) << threads.Out().at(1);
+    EXPECT_EQ(more["threads"], after["threads"] + 20);
+    const long long stacks = more["stack_committed_mb"] + more["stack_reserved_mb"] -
+                             after["stack_committed_mb"] - after["stack_reserved_mb"];
+    EXPECT_NEAR(stacks, 80, 4) << threads.Out().at(1);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "e2e/zor_driver.h"
 #include "map/address_map.h"
+#include "map/map_layout.h"
 #include "res/resource.h"
 #include "support/target_process_win32.h"
 
@@ -30,6 +31,7 @@ class MapRun {
            });
   }
   std::wstring Title() const { return WindowText(window_); }
+  HWND Window() const { return window_; }
   std::wstring Text(int id) const { return WindowText(GetDlgItem(window_, id)); }
   // The mouse over the cell that holds the address.
   void PointAt(unsigned long long address) const {
@@ -146,7 +148,8 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
 
   // Followed by name through an exit and a restart.
   target.Exit();
-  EXPECT_TRUE(Eventually([&] { return map.Title() == L"zormap - waiting for " + name; }));
+  EXPECT_TRUE(
+      Eventually([&] { return map.Title().compare(0, 21, L"zormap - waiting for ") == 0; }));
   TargetProcess again;
   ASSERT_TRUE(again.Start(L"", exe));
   EXPECT_TRUE(Eventually([&] {
@@ -157,7 +160,19 @@ TEST(ZorMap, DrawsWhatTheTargetReservesAndLoadsShowsZorlogsFiguresAndFollowsARes
   RemoveCopy(exe);
 }
 
-TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThreshold) {
+// Each legend box where the layout puts it: beside the figures.
+bool LegendInPlace(HWND window) {
+  RECT f = WindowRectOf(GetDlgItem(window, IDC_MAP_FIGURES));
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&f), 2);
+  const int line = (f.bottom - f.top) / kMapFigureLines, middle = (line - 4) / 2;
+  const Pixels pixels(window);
+  for (int k = 0; k < kMapKinds; ++k)
+    if (pixels.At(f.right + kMapMargin + middle, f.top + k * line + 2 + middle) != kMapColors[k])
+      return false;
+  return true;
+}
+
+TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceItExits) {
   // Only the block may warn: a full space is just under 100 %.
   HKEY key;
   ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
@@ -165,14 +180,25 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThreshold) {
   DWORD percent = 100;
   RegSetValueExW(key, L"WarnAtPercent", 0, REG_DWORD, reinterpret_cast<BYTE*>(&percent), 4);
   RegCloseKey(key);
+  const std::wstring name = L"ZorMapWarned" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
   TargetProcess target;
-  ASSERT_TRUE(target.Start(L""));
+  ASSERT_TRUE(target.Start(L"", exe));
   MapRun map;
-  ASSERT_TRUE(map.Start(std::to_wstring(target.Pid())));
+  ASSERT_TRUE(map.Start(name));
   ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Largest usable block: ") >= 128 &&
            map.Title().compare(0, 9, L"zormap - ") == 0;
   })) << Utf8(map.Title());
+
+  // Wider by 100 pixels: the legend follows the right edge, drawn whole.
+  EXPECT_TRUE(Eventually([&] { return LegendInPlace(map.Window()); }));
+  const RECT before = WindowRectOf(map.Window());
+  SetWindowPos(map.Window(), nullptr, 0, 0, before.right - before.left + 100,
+               before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(Eventually([&] {
+    return WindowRectOf(map.Window()).right == before.right + 100 && LegendInPlace(map.Window());
+  }));
 
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
@@ -180,9 +206,18 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThreshold) {
     return map.Title().compare(0, 11, L"! zormap - ") == 0 &&
            map.Figure(L"Largest usable block: ") < 128;
   })) << Utf8(map.Title());
+  // Its last reading stays; the title says when it went, and warns no more.
+  const std::wstring gone =
+      L"zormap - waiting for " + name + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
   target.Exit();
-  EXPECT_TRUE(Eventually([&] { return map.Title().find(L"(exited)") != std::wstring::npos; }));
+  EXPECT_TRUE(Eventually([&] {
+    const std::wstring t = map.Title();
+    return t.size() == gone.size() + 9 && t.compare(0, gone.size(), gone) == 0 &&
+           t[gone.size() + 2] == ':' && t.back() == ')';
+  })) << Utf8(map.Title());
+  EXPECT_LT(map.Figure(L"Largest usable block: "), 128);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
+  RemoveCopy(exe);
 }
 
 TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
@@ -267,6 +302,53 @@ TEST(ZorMap, SavesOneReadingAsCsvFromTheCommandLineAndNeverOverwrites) {
   DeleteFileW(csv.c_str());
   target.Exit();
   RemoveCopy(exe);
+}
+
+// A scheduled task's start: no console and no standard handles anywhere up
+// the line. This test program plays the parent: it starts itself so, and
+// that copy runs the save (a started program alone would still reach this
+// one's console).
+TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
+  const wchar_t kMiddle[] = L"ZORMAP_E2E_NO_CONSOLE";
+  if (GetEnvironmentVariableW(kMiddle, nullptr, 0)) {
+    ZorRun run;
+    ASSERT_TRUE(
+        run.Launch(L"--save zormap-e2e-never.csv ZorMapNeverRuns.exe", BinDir() + L"zormap.exe"));
+    DWORD code = 99;
+    bool shown = false;
+    // A box would wait for nobody: the exit never comes.
+    const bool exited = WaitFor(
+        [&] {
+          for (const wchar_t* kind : {L"#32770", L"ZorMapWindow"})
+            shown = shown || !WindowsOf(run.Pid(), kind).empty();
+          return run.WaitForExit(&code, 0);
+        },
+        60000);
+    EXPECT_TRUE(exited);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(code, 1u);
+    return;
+  }
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring cmd = std::wstring(L"\"") + self +
+                     L"\" --gtest_filter=ZorMap.SaveWithoutAnyConsoleExitsOneAndShowsNothing";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  SetEnvironmentVariableW(kMiddle, L"1");
+  const BOOL started = CreateProcessW(self, &cmd[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                                      nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableW(kMiddle, nullptr);
+  ASSERT_TRUE(started);
+  CloseHandle(pi.hThread);
+  DWORD code = 99;
+  if (WaitForSingleObject(pi.hProcess, 90000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  else
+    TerminateProcess(pi.hProcess, 98);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u) << "the copy without a console failed (1) or did not end (98)";
 }
 
 }  // namespace

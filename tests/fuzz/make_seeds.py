@@ -81,3 +81,12 @@ write("proclist_fuzz", "three", bytes([0, 3]) + process(4, "explorer.exe") + pro
       + process(12, "xtop.exe", 4 | 32))
 write("proclist_fuzz", "hidden", bytes([1, 3]) + process(4, "a.exe", 4 | 8) + process(0, "b.exe")
       + process(9, "nobackslash", 0))
+
+# Saved files: a chunk size byte, then a zorlog log or a saved map.
+log_header = (b"time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
+              b"peak_virtual_mb,limit_mb")
+write("saved_file_fuzz", "log", b"\x06" + log_header + b"\r\nwaiting for a.exe\r\n"
+      b"2024-05-01T10:00:00,42,1500,1000,500,2000,900,700,1500,0\r\n2024-05-01T10:00:0")
+write("saved_file_fuzz", "map", b"\x20" + b"base,size,state,type,protect,allocation_base,name,use\r\n"
+      b"0x00010000,4096,commit,private,0x4,0x00010000,\"thread 12\",stack\r\n"
+      b"0x00400000,4096,commit,image,0x2,0x00400000,\"C:\\a,\"\"b\"\".exe\",\r\n")

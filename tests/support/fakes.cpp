@@ -57,7 +57,7 @@ ProcessHandle FakeProcessApi::OpenProcess(uint32_t access, uint32_t pid) {
   if (!p || pid == 0) return nullptr;
   bool ok = (access & kProcessVmRead) ? p->openable : p->queryOpenable;
   if (!ok) return nullptr;
-  Handle* h = new Handle{static_cast<size_t>(p - processes.data()), 0};
+  Handle* h = new Handle{static_cast<size_t>(p - processes.data()), 0, 0};
   open_.insert(h);
   return h;
 }
@@ -73,7 +73,10 @@ uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, Regio
   ++regionQueries;
   FakeProcess* p = Of(h);
   if (!p) return 0;
-  if (Get(h)->queries++ == p->failQueryAt) return 0;
+  if (Get(h)->queries++ == p->failQueryAt) {
+    if (p->exitsAtFailedQuery) p->exitCode = 0;
+    return 0;
+  }
   for (const RegionInfo& r : p->regions) {
     if (address >= r.base && address < r.base + r.size) {
       *info = r;
@@ -92,8 +95,10 @@ void FakeProcessApi::CloseHandle(ProcessHandle h) {
   ++closeCalls;
   Handle* handle = Get(h);
   if (!handle) return;
+  const uint32_t pid = processes[handle->process].pid;
   open_.erase(handle);
   delete handle;
+  if (afterClose) afterClose(pid);
 }
 
 bool FakeProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* bytesReturned) {
@@ -116,9 +121,53 @@ bool FakeProcessApi::EnumProcessModules(ProcessHandle h, uint64_t* firstModule) 
 bool FakeProcessApi::ReadProcessMemory(ProcessHandle h, uint64_t address, void* buf,
                                        uint32_t bytes) {
   FakeProcess* p = Of(h);
-  if (!p || address < p->imageBase || address - p->imageBase + bytes > p->header.size())
-    return false;
-  std::copy_n(p->header.begin() + (address - p->imageBase), bytes, static_cast<uint8_t*>(buf));
+  if (!p) return false;
+  std::map<uint64_t, std::vector<uint8_t>> served = p->memory;
+  served[p->imageBase] = p->header;
+  for (const auto& block : served) {
+    if (address >= block.first && address - block.first + bytes <= block.second.size()) {
+      std::copy_n(block.second.begin() + (address - block.first), bytes,
+                  static_cast<uint8_t*>(buf));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FakeProcessApi::ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) {
+  ++threadLists;
+  FakeProcess* p = Find(pid);
+  if (p && !p->threadsListable) return false;
+  uint32_t n = 0;
+  for (; p && n < p->threads.size(); ++n)
+    if (n < max) tids[n] = p->threads[n].tid;
+  *count = n;
+  return true;
+}
+
+ProcessHandle FakeProcessApi::OpenThread(uint32_t tid) {
+  for (size_t i = 0; i < processes.size(); ++i)
+    for (const FakeProcess::Thread& t : processes[i].threads)
+      if (t.tid == tid && t.openable && processes[i].exitCode == kStillActive) {
+        Handle* h = new Handle{i, 0, tid};
+        open_.insert(h);
+        return h;
+      }
+  return nullptr;
+}
+
+bool FakeProcessApi::QueryThreadBlock(ProcessHandle thread, uint64_t* address) {
+  Handle* h = Get(thread);
+  if (!h || !h->tid) return false;
+  for (const FakeProcess::Thread& t : processes[h->process].threads)
+    if (t.tid == h->tid) *address = t.block;
+  return true;
+}
+
+bool FakeProcessApi::QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) {
+  FakeProcess* p = Of(h);
+  if (!p || !p->processBlock || wow64 != p->wow64) return false;
+  *address = p->processBlock;
   return true;
 }
 
@@ -140,7 +189,7 @@ uint32_t FakeProcessApi::GetMappedFileName(ProcessHandle h, uint64_t address, ZC
   return static_cast<uint32_t>(n);
 }
 
-std::vector<uint8_t> ImageHeader(bool largeAddressAware) {
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve) {
   std::vector<uint8_t> image(0x200, 0);
   image[0] = 'M';
   image[1] = 'Z';
@@ -148,6 +197,10 @@ std::vector<uint8_t> ImageHeader(bool largeAddressAware) {
   image[0x80] = 'P';
   image[0x81] = 'E';
   image[0x80 + 22] = largeAddressAware ? 0x22 : 0x02;  // Characteristics
+  image[0x80 + 24] = 0x0B;                             // PE32 optional header
+  image[0x80 + 25] = 0x01;
+  for (int i = 0; i < 4; ++i)
+    image[0x80 + 24 + 72 + i] = static_cast<uint8_t>(stackReserve >> 8 * i);
   return image;
 }
 

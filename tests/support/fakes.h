@@ -1,6 +1,7 @@
 // Substitutes for the platform seams: they serve what a test sets up and
 // count the calls made on them.
 #pragma once
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,16 +23,26 @@ struct FakeProcess {
   bool queryOpenable = true;  // with query access alone (measurement)
   bool modulesReadable = true;
   std::vector<RegionInfo> regions;
-  int failQueryAt = -1;  // this region query (0-based, per handle) fails
+  int failQueryAt = -1;             // this region query (0-based, per handle) fails
+  bool exitsAtFailedQuery = false;  // that failure is the process exiting
   bool wow64 = false;
   uint64_t imageBase = 0x400000;
-  std::vector<uint8_t> header;  // what reads at imageBase serve
+  std::vector<uint8_t> header;              // what reads at imageBase serve
   std::map<uint64_t, ZString> mappedFiles;  // by allocation base
+  struct Thread {
+    uint32_t tid;
+    uint64_t block;  // what the system names as its block
+    bool openable;
+  };
+  std::vector<Thread> threads;
+  bool threadsListable = true;
+  uint64_t processBlock = 0;  // 0: the query fails
+  std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
 // header, with or without the large-address-aware flag.
-std::vector<uint8_t> ImageHeader(bool largeAddressAware);
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000);
 
 class FakeProcessApi : public ProcessApi {
  public:
@@ -46,8 +57,12 @@ class FakeProcessApi : public ProcessApi {
   SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF, 0x10000};
   bool enumFails = false;
   bool selfWow64 = false;
+  // Called after a handle is closed, with its process's PID: a test may end
+  // that process here and give the PID to another.
+  std::function<void(uint32_t pid)> afterClose;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
+  int threadLists = 0;
   std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
   size_t OpenHandles() const { return open_.size(); }
 
@@ -63,6 +78,10 @@ class FakeProcessApi : public ProcessApi {
   bool IsWow64Process(ProcessHandle h, bool* wow64) override;
   uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
                              uint32_t units) override;
+  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override;
+  ProcessHandle OpenThread(uint32_t tid) override;
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
+  bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
 
  private:
   // A handle stays with the process it opened, even when a later one is
@@ -70,6 +89,7 @@ class FakeProcessApi : public ProcessApi {
   struct Handle {
     size_t process;
     int queries;
+    uint32_t tid;  // a thread's handle
   };
   FakeProcess* Of(ProcessHandle h);
   Handle* Get(ProcessHandle h);

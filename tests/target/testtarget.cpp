@@ -15,7 +15,10 @@
 // as reserved can still be had), and answers "filled BYTES". "place KB"
 // reserves KB on a whole MB of space that shows as free and answers
 // "placed 0xADDRESS" ("find KB" only says where: "found 0xADDRESS"); "load" loads bigsection.dll from beside it and answers
-// "loaded 0xBASE" (0x0 when either fails).
+// "loaded 0xBASE" (0x0 when either fails). "threads N KB" starts N threads
+// that wait, each with KB of stack reserved, and answers "threads TID..."
+// (the IDs of those it started); "churn MS" starts and ends a thread every
+// MS milliseconds from then on and answers "churning".
 // stdin closing ends the process, unless --lifetime keeps it for that long.
 #include <windows.h>
 
@@ -136,6 +139,37 @@ unsigned long long Fill() {
   return 0;
 }
 
+DWORD WINAPI Idle(void*) {
+  Sleep(INFINITE);
+  return 0;
+}
+
+void StartThreads(unsigned n, unsigned long long kb) {
+  printf("threads");
+  for (unsigned i = 0; i < n; ++i) {
+    DWORD tid = 0;
+    HANDLE t = CreateThread(nullptr, static_cast<SIZE_T>(kb * 1024), Idle, nullptr,
+                            STACK_SIZE_PARAM_IS_A_RESERVATION, &tid);
+    if (!t) break;
+    CloseHandle(t);
+    printf(" %lu", tid);
+  }
+  printf("\n");
+}
+
+DWORD WINAPI Quick(void*) { return 0; }
+
+DWORD WINAPI Churn(void* param) {
+  const DWORD every = static_cast<DWORD>(reinterpret_cast<uintptr_t>(param));
+  for (;;) {
+    Sleep(every);
+    if (HANDLE t = CreateThread(nullptr, 0, Quick, nullptr, 0, nullptr)) {
+      WaitForSingleObject(t, INFINITE);
+      CloseHandle(t);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +204,12 @@ int main(int argc, char** argv) {
     unsigned long long kb = 0;
     unsigned n = 1;
     if (sscanf(line, "%31s %llu %u", cmd, &kb, &n) < 1) continue;
+    if (!strcmp(cmd, "threads")) StartThreads(static_cast<unsigned>(kb), n);
+    if (!strcmp(cmd, "churn")) {
+      void* every = reinterpret_cast<void*>(static_cast<uintptr_t>(kb));
+      CloseHandle(CreateThread(nullptr, 0, Churn, every, 0, nullptr));
+      printf("churning\n");
+    }
     if (!strcmp(cmd, "exit")) return 0;
     if (!strcmp(cmd, "reserve")) Allocate(kb, n, false);
     else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);

@@ -54,10 +54,15 @@ TEST(Ceiling, IsReadFromTheTargetsOwnHeaderAndWow64State) {
   ResetSystemInfoCache();
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.wow64 = true;
-  p.header = ImageHeader(false);
-  EXPECT_EQ(QueryTargetCeiling(7).mb, 2047u);
+  p.header = ImageHeader(false, 0x40000);
+  TargetCeiling unflagged = QueryTargetCeiling(7);
+  EXPECT_EQ(unflagged.mb, 2047u);
+  EXPECT_EQ(unflagged.flaggedMb, 4095u);  // what the flag would give it
+  EXPECT_EQ(unflagged.stackReserve, 0x40000u);
   p.header = ImageHeader(true);
   EXPECT_EQ(QueryTargetCeiling(7).lastByte, 0xFFFEFFFFu);
+  p.header[0x80 + 24] = 0x0C;  // not a PE32 optional header: no stack reservation read
+  EXPECT_EQ(QueryTargetCeiling(7).stackReserve, 0u);
   p.header[0x81] = 'X';  // no "PE" where e_lfanew points
   EXPECT_FALSE(QueryTargetCeiling(7).known);
   p.header = ImageHeader(true);

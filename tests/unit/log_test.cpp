@@ -6,6 +6,7 @@
 
 #include "log/log_args.h"
 #include "log/log_row.h"
+#include "log/row_clock.h"
 #include "monitor/vsize.h"
 #include "support/fakes.h"
 
@@ -119,36 +120,87 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(
       std::string(row),
-      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536\r\n");
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,\r\n");
   EXPECT_EQ(n, strlen(row));
   step.ceiling.known = true;
   step.ceiling.mb = 2047;
   step.stats.usableFree = (511ull << 20) + 1;
   step.stats.largestUsable = 300ull << 20;
   step.stats.largestUsableBelow2G = 200ull << 20;
+  // The threads' columns once they could be read.
+  step.threads.known = true;
+  step.threads.threads = 212;
+  step.threads.committed[kUseStack] = (9ull << 20) + 4096;
+  step.threads.reserved[kUseStack] = 203ull << 20;
+  step.threads.reserved[kUseOther] = 333ull << 20;
   FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(std::string(row),
             "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
-            "2047,511,300,200,90,0,300,0,0,536\r\n");
-  // The header names the same twenty columns.
-  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 19);
+            "2047,511,300,200,90,0,300,0,0,536,212,9,203\r\n");
+  // The header names the same twenty-three columns.
+  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 22);
 }
 
-TEST(LogRow, FallDueOnTheClocksSecondsOneIntervalApart) {
+// The clocks as zorlog reads them, run through a schedule of real time: the
+// wall clock stepped, the machine asleep, the tick counter wrapping.
+TEST(RowClock, LabelsRowsWithTheirTrueSecondOneRowPerIntervalNoBurst) {
+  const uint64_t w = 13000000000ull;  // a whole second, in ms since 1601
   struct Case {
-    uint64_t last;
+    const char* name;
     uint32_t interval;
-    uint64_t nowMs, next;
+    uint32_t tick0;
+    uint64_t eventAt;  // real ms: the wall clock steps by stepMs, or the machine sleeps
+    int64_t stepMs;
+    uint64_t sleepMs;
+    uint64_t endMs;
+    std::vector<uint64_t> labels;  // seconds after w
+    int wentBack;
   } cases[] = {
-      {100, 1, 100150, 101},  // in time
-      {100, 1, 101900, 101},  // a slow walk: late, but its own second
-      {100, 5, 104000, 105},
-      {100, 1, 102100, 102},  // a whole interval behind: from the current second
-      {100, 1, 96500, 96},    // the clock set back
-      {100, 60, 100000, 160},
+      {"on time", 1, 5000, 0, 0, 0, 3050, {0, 1, 2}, 0},
+      {"a step forward of an hour during a wait",
+       60,
+       5000,
+       10000,
+       3600000,
+       0,
+       75000,
+       {0, 3610, 3670},
+       0},
+      {"set back by 1.5 s", 1, 5000, 500, -1500, 0, 3000, {0, 0, 1}, 1},
+      {"an hour asleep at -i 3600", 3600, 5000, 1800000, 0, 3600000, 9100000, {0, 5400, 9000}, 0},
+      {"the tick wraps", 2, 0xFFFFFC00u, 0, 0, 0, 5000, {0, 2, 4}, 0},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(NextRowSecond(c.last, c.interval, c.nowMs), c.next) << c.nowMs;
+  for (const Case& c : cases) {
+    uint64_t real = 0;  // ms since the start, time asleep included
+    int64_t step = 0;
+    bool event = false;
+    auto wall = [&] { return w + real + step; };
+    auto tick = [&] { return static_cast<uint32_t>(c.tick0 + real); };
+    RowClock clock(c.interval, wall(), tick());
+    std::vector<uint64_t> labels;
+    int wentBack = 0;
+    while (real < c.endMs) {
+      const RowTurn turn = clock.Look(wall(), tick());
+      wentBack += turn.wentBack;
+      uint64_t next = real + turn.waitMs;
+      if (turn.row) {
+        EXPECT_EQ(turn.second, wall() / 1000) << c.name << " at " << real;  // measured now
+        labels.push_back(turn.second - w / 1000);
+        next = real + 50;  // the walk
+      } else {
+        EXPECT_GT(turn.waitMs, 0u) << c.name;
+        EXPECT_LE(turn.waitMs, 1000u) << c.name;
+      }
+      if (c.eventAt && !event && next >= c.eventAt) {
+        event = true;
+        step += c.stepMs;
+        next += c.sleepMs;  // the wait does not count it; both clocks do
+      }
+      real = next;
+    }
+    EXPECT_EQ(labels, c.labels) << c.name;
+    EXPECT_EQ(wentBack, c.wentBack) << c.name;
+  }
 }
 
 TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
@@ -219,6 +271,54 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_TRUE(step.finished);
   EXPECT_FALSE(TargetFollower(ZT(""), 8).Start(error));
   EXPECT_EQ(Narrow(error), "PID 8 is not running or cannot be read");
+  EXPECT_EQ(api.OpenHandles(), 0u);
+}
+
+// A row is only ever of the process the lookup matched, and only of a walk
+// that was whole or whose process still runs.
+TEST(TargetFollower, WritesNoRowOfAReusedPidOrOfAWalkCutShortByTheExit) {
+  FakeProcessApi api;
+  FakeSystemApi system;
+  ResetSystemInfoCache();
+  struct Case {
+    const char* name;
+    int failQueryAt;  // of the second walk, which meets the second region at query 3
+    bool exits;
+    bool reused;  // the PID passes to another when the lookup's handle is closed
+    bool row;
+    uint32_t virtualMb;
+  } cases[] = {
+      {"whole", -1, false, false, true, 2},
+      {"cut short, still running", 3, false, false, true, 2},
+      {"cut short by the exit", 3, true, false, false, 0},
+      {"the PID reused after the lookup", -1, false, true, true, 2},
+  };
+  for (const Case& c : cases) {
+    api.processes.clear();
+    api.pidList.clear();
+    api.Add(5, Z("\\Device\\x\\a.exe"));
+    FakeProcess& p = api.Add(7, Z("\\Device\\x\\xtop.exe"));
+    p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
+    p.failQueryAt = c.failQueryAt;
+    p.exitsAtFailedQuery = c.exits;
+    bool reused = false;
+    api.afterClose = [&](uint32_t pid) {
+      if (!c.reused || pid != 7 || reused) return;
+      reused = true;
+      api.Find(7)->exitCode = 0;
+      api.Add(7, Z("\\Device\\x\\other.exe")).regions = {{0x10000, 0x800000, kMemCommit},
+                                                         {0x810000, 0x7F7E0000, kMemFree}};
+    };
+    TargetFollower follower(ZT("xtop.exe"), 0);
+    FollowStep step;
+    follower.Step(&step);
+    EXPECT_TRUE(step.row) << c.name;
+    follower.Step(&step);
+    EXPECT_EQ(step.row, c.row) << c.name;
+    EXPECT_EQ(step.virtualMb, c.virtualMb) << c.name;
+    EXPECT_EQ(follower.Connected(), c.row) << c.name;
+    api.afterClose = nullptr;
+  }
   EXPECT_EQ(api.OpenHandles(), 0u);
 }
 

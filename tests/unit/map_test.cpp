@@ -36,40 +36,72 @@ TEST(AddressMap, EachCellTakesItsLargestKindAndTheLargestUsableBlockIsKept) {
   ResetSystemInfoCache();
 }
 
-TEST(Trend, MeetsTheCeilingOnlyFromEnoughGrowingReadings) {
+TEST(Trend, MeetsTheCeilingFromTheTimeTheReadingsTook) {
   struct Case {
-    int readings, mbPerSecond;
+    int readings;
+    uint32_t everyMs, firstTick;
+    int mbPerSecond;
     int32_t minutes;
   } cases[] = {
-      {59, 1, Trend::kTooFew},
-      {60, 0, Trend::kNotGrowing},
-      {120, -2, Trend::kNotGrowing},
-      {120, 2, 10},  // 1200 MB left at 2 MB a second
+      {59, 1000, 0, 1, Trend::kTooFew},  // less than a minute
+      {61, 1000, 0, 0, Trend::kNotGrowing},
+      {120, 1000, 0, -2, Trend::kNotGrowing},
+      {120, 1000, 0, 2, 10},             // 1200 MB left at 2 MB a second
+      {120, 2000, 0, 2, 10},             // slower readings: the same growth a second
+      {9, 10000, 0, 2, Trend::kTooFew},  // too few, however long they span
+      {40, 5000, 0xFFFF0000u, 2, 10},    // across the tick count's wrap
+      {100, 1000, 0, 2, 10},             // after a gap (below)
   };
   for (const Case& c : cases) {
     Trend t;
-    for (int i = 0; i < c.readings; ++i)
-      t.Add(1000 + i, 2000 + (c.mbPerSecond * i - c.mbPerSecond * (c.readings - 1)));
-    EXPECT_EQ(t.MinutesTo(3200), c.minutes) << c.readings << " " << c.mbPerSecond;
+    uint32_t tick = c.firstTick;
+    if (&c == &cases[7]) {  // readings from before a sleep of an hour fall out
+      for (int i = 0; i < 100; ++i, tick += 1000) t.Add(tick, 100);
+      tick += 3600000;
+    }
+    for (int i = 0; i < c.readings; ++i, tick += c.everyMs) {
+      const int64_t before = static_cast<int64_t>(c.readings - 1 - i) * c.everyMs / 1000;
+      t.Add(tick, static_cast<uint32_t>(2000 - c.mbPerSecond * before));
+    }
+    EXPECT_EQ(t.MinutesTo(3200), c.minutes) << c.readings << " every " << c.everyMs;
   }
 }
 
-TEST(Warning, FiresOncePerCrossingAndClearsOnlyWellClear) {
-  WarningThresholds t;  // below 128 MB, at 90 %
-  Warning w;
+TEST(Warning, FiresOncePerCrossingAndClearsOnlyWellClearButWithinReach) {
   struct Step {
+    uint32_t belowMb, atPercent;  // 0: as the step before
     uint64_t largest;
     uint32_t percent;
     bool fires, on;
   } steps[] = {
-      {500, 50, false, false}, {127, 50, true, true},
-      {100, 50, false, true},  {140, 50, false, true},  // not yet clear of 128 by an eighth
-      {150, 50, false, false}, {500, 90, true, true},
-      {500, 88, false, true},  {500, 87, false, false},
+      {128, 90, 500, 50, false, false},
+      {0, 0, 127, 50, true, true},
+      {0, 0, 100, 50, false, true},
+      {0, 0, 140, 50, false, true},  // not clear of 128 by an eighth
+      {0, 0, 150, 50, false, false},
+      {0, 0, 500, 90, true, true},
+      {0, 0, 500, 88, false, true},
+      {0, 0, 500, 87, false, false},
+      // The ends of the dialog's range, against a 4096 MB ceiling.
+      {128, 1, 500, 1, true, true},
+      {0, 0, 500, 0, false, false},  // no share below 0 %
+      {128, 2, 500, 2, true, true},
+      {0, 0, 500, 1, false, true},
+      {0, 0, 500, 0, false, false},
+      {4000, 100, 3900, 50, true, true},
+      {0, 0, 4040, 50, false, true},
+      {0, 0, 4060, 50, false, false},  // no block above 4096
+      {1, 100, 0, 50, true, true},
+      {0, 0, 2, 50, false, false},
   };
+  Warning w;
+  WarningThresholds t;
   for (const Step& s : steps) {
-    EXPECT_EQ(w.Update(t, true, s.largest, s.percent), s.fires) << s.largest << " " << s.percent;
-    EXPECT_EQ(w.On(), s.on) << s.largest << " " << s.percent;
+    if (s.belowMb) t.belowMb = s.belowMb, t.atPercent = s.atPercent;
+    EXPECT_EQ(w.Update(t, true, s.largest, s.percent, 4096), s.fires)
+        << t.belowMb << " " << t.atPercent << ": " << s.largest << " " << s.percent;
+    EXPECT_EQ(w.On(), s.on) << t.belowMb << " " << t.atPercent << ": " << s.largest << " "
+                            << s.percent;
   }
 }
 
@@ -81,6 +113,7 @@ TEST(RegionTable, GroupsAllocationsNamesThemOnceAndWritesEachRegionAsCsv) {
   auto read = [&table](std::vector<RegionInfo> regions) {
     table.Begin(0);
     for (const RegionInfo& r : regions) table.Region(r);
+    table.Keep();
     table.NameAllocations(7);
   };
   const std::vector<RegionInfo> regions = {
@@ -91,6 +124,10 @@ TEST(RegionTable, GroupsAllocationsNamesThemOnceAndWritesEachRegionAsCsv) {
       {0x30406000, 0x100000, kMemCommit, kMemMapped, 0x4, 0x30406000},
       {0x30506000, 0x200000, kMemReserve, kMemMapped, 0, 0x30406000}};
   read(regions);
+  // A walk cut short leaves the table as it was.
+  table.Begin(0);
+  table.Region(regions[0]);
+  EXPECT_EQ(table.Count(), regions.size());
   Allocation top[2];
   ASSERT_EQ(table.Largest(top, 2), 2u);
   EXPECT_EQ(top[0].base, 0x406000u);
@@ -101,6 +138,15 @@ TEST(RegionTable, GroupsAllocationsNamesThemOnceAndWritesEachRegionAsCsv) {
   p.mappedFiles.clear();  // looked up once: kept while the allocation stays
   read(regions);
   EXPECT_NE(table.NameOf(0x400000), nullptr);
+  // Another DLL at the same base, of another size: looked up anew.
+  std::vector<RegionInfo> other = regions;
+  other[2].size = 0x4000;
+  other.insert(other.begin() + 3, {0x405000, 0x1000, kMemFree});
+  p.mappedFiles[0x400000] = Z("\\Device\\HarddiskVolume1\\plugins\\b.dll");
+  read(other);
+  EXPECT_EQ(Narrow(table.NameOf(0x400000)), "\\Device\\HarddiskVolume1\\plugins\\b.dll");
+  p.mappedFiles[0x400000] = Z("\\Device\\HarddiskVolume1\\cad\\a,\"b\".dll");
+  read(regions);
 
   const char* lines[] = {"0x00010000,196608,free,,0x0,0x00000000,\"\"\r\n",
                          "0x00400000,4096,commit,image,0x2,0x00400000,"

@@ -10,11 +10,15 @@
 # no rebuild. Prints the guest's directory.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-cache=${ZOR_GUEST_CACHE:-/var/cache/zorvane-guest}
+# Absolute and resolved once: the kernel's mount table spells it so.
+cache=$(realpath -m -- "${ZOR_GUEST_CACHE:-/var/cache/zorvane-guest}")
 key=$(sha256sum <"$here/build.sh" | cut -c1-16)
 dir=$cache/$key
 if [ -f "$dir/ready" ]; then
-  touch -c "$dir/ready" 2>/dev/null || true # its last use, for the clean-up below
+  # Its last use, for the clean-up below; the stamp is writable by all, so a
+  # run as any user counts.
+  touch -c "$dir/ready" 2>/dev/null ||
+    echo "guest: cannot record this use of $dir (its ready stamp is not writable)" >&2
   echo "$dir"
   exit 0
 fi
@@ -46,14 +50,27 @@ fi
 echo "guest: building the emulated machine once for this machine (about 5 minutes)" >&2
 start=$SECONDS
 
-# What is mounted below DIR, deepest first, is unmounted; remove also removes
-# DIR (a build killed mid-way leaves its chroot's mounts behind).
-unmount_below() {
-  awk -v d="$1/" 'index($2, d) == 1 { print $2 }' /proc/self/mounts | sort -r |
-    while read -r m; do umount -l "$m"; done
+# The mounts the build makes in its chroot, in the order it makes them.
+chroot_mounts=(proc sys dev dev/pts)
+# Unmounts those below ROOT, by path, last made first.
+unmount_root() {
+  local i m
+  for ((i = ${#chroot_mounts[@]} - 1; i >= 0; i--)); do
+    m=$1/${chroot_mounts[i]}
+    if mounts_below "$m" | grep -qxF -- "$m"; then umount "$m" || umount -l "$m" || true; fi
+  done
 }
+# Removes DIR, a build's folder (a build killed mid-way leaves its chroot's
+# mounts behind), but never while anything is mounted below it: rm would
+# walk into the host's /dev.
 remove() {
-  unmount_below "$1"
+  local left
+  unmount_root "$1/root"
+  left=$(mounts_below "$1")
+  if [ -n "$left" ]; then
+    echo "guest: not removing $1: still mounted below it: ${left//$'\n'/, }" >&2
+    return 1
+  fi
   rm -rf --one-file-system "$1"
 }
 # The lock is ours, so nothing here is being built: of our guests, finished
@@ -61,17 +78,27 @@ remove() {
 # cache folder is touched.
 last=$(ls -td "$cache"/*/ready 2>/dev/null | head -n 1) || true
 for d in "$cache"/*; do
-  if [[ ${d##*/} =~ ^[0-9a-f]{16}(\.part(\.log)?)?$ ]] && [ "$d/ready" != "$last" ]; then remove "$d"; fi
+  if [[ ${d##*/} =~ ^[0-9a-f]{16}(\.part(\.log)?)?$ ]] && [ "$d/ready" != "$last" ]; then
+    remove "$d" || fail "unmount what is listed above, then build again"
+  fi
 done
 
 work=$dir.part
 root=$work/root
 mkdir -p "$root"
-trap 'remove "$work"' EXIT
+# debootstrap splits its target's path at spaces: it is given a link of
+# plain characters instead.
+target=$root links=""
+if [[ $root =~ [[:space:]] ]]; then
+  links=$(mktemp -d /tmp/zor-guest.XXXXXX)
+  target=$links/root
+  ln -s "$root" "$target"
+fi
+trap 'remove "$work"; [ -z "$links" ] || rm -rf "$links"' EXIT
 # A second signal does not cut the clean-up short.
 for s in INT TERM HUP; do trap "trap '' INT TERM HUP; fail 'build stopped by SIG$s'" "$s"; done
 
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work.log" 2>&1 ||
+debootstrap --variant=minbase bookworm "$target" "$mirror" >"$work.log" 2>&1 ||
   { tail -20 "$work.log" >&2; fail "debootstrap from $mirror failed (above; the whole log: $work.log)"; }
 
 mount -t proc proc "$root/proc"
@@ -92,7 +119,8 @@ in_root dpkg --add-architecture i386 &&
   in_root apt-get install -y -qq --no-install-recommends "${packages[@]}" &&
   in_root apt-get clean ||
   { tail -20 "$work.log" >&2; fail "installing the guest's packages failed (above; the whole log: $work.log)"; }
-unmount_below "$root"
+unmount_root "$root"
+[ -z "$(mounts_below "$root")" ] || fail "the chroot's mounts did not all go: $(mounts_below "$root")"
 
 # PID 1: mounts the run's own share and hands over to the init it brings.
 cat >"$root/usr/local/sbin/zor-init" <<'INIT'
@@ -114,5 +142,6 @@ mke2fs -q -t ext4 -O ^has_journal -L zorguest -d "$root" "$work/root.img" "$((si
 rm -rf --one-file-system "$root" "$work.log"
 mv "$work" "$dir"
 touch "$dir/ready"
+chmod 666 "$dir/ready"
 echo "guest: built in $((SECONDS - start)) s ($((size)) MB)" >&2
 echo "$dir"

@@ -53,15 +53,43 @@ debian_mirror() {
 }
 
 # Runs a 32-bit program to see whether this kernel runs 32-bit programs:
-# returns 0 when it ran, 2 when the kernel refused it ("Exec format error",
-# exit 126), and 1 for any other failure (not installed, a missing library),
-# printing then one line that says what failed.
+# returns 0 when it ran, 2 when the kernel refused it (exit 126 for a
+# program that is a 32-bit ELF file; the message is in the user's language),
+# and 1 for any other failure (not installed, a missing library), printing
+# then one line that says what failed.
 # Usage: probe_32bit PROGRAM [ARGS...]
 probe_32bit() {
-  local out status=0
+  local out status=0 path class
   out=$("$@" 2>&1 >/dev/null) || status=$?
   [ "$status" -eq 0 ] && return 0
-  case $status:$out in 126:*"Exec format error"*) return 2 ;; esac
+  if [ "$status" -eq 126 ] && path=$(type -P -- "$1"); then
+    # The ELF magic and EI_CLASS 1 (32-bit).
+    class=$(head -c 5 -- "$path" 2>/dev/null | od -An -tx1 | tr -d ' \n')
+    [ "$class" = 7f454c4601 ] && return 2
+  fi
   echo "$1 failed (exit $status): $(head -n 1 <<<"${out:-no message}")"
   return 1
 }
+
+# Prints the mount points at or below DIR (absolute, resolved, no trailing
+# slash: as realpath -m gives it), deepest first, from the kernel's table
+# (default /proc/self/mounts) with its octal escapes (a space is \040)
+# decoded.
+# Usage: mounts_below DIR [MOUNTS]
+mounts_below() {
+  awk -v d="$1" '
+    function decode(s,   out) {
+      out = ""
+      while (match(s, /\\[0-7][0-7][0-7]/)) {
+        out = out substr(s, 1, RSTART - 1) sprintf("%c", oct(substr(s, RSTART + 1, 3)))
+        s = substr(s, RSTART + 4)
+      }
+      return out s
+    }
+    function oct(t) { return substr(t, 1, 1) * 64 + substr(t, 2, 1) * 8 + substr(t, 3, 1) }
+    { m = decode($2); if (m == d || index(m, d "/") == 1) print m }
+  ' "${2:-/proc/self/mounts}" | LC_ALL=C sort -r
+}
+
+# VALUE as one value of a QEMU option list, where a comma is written twice.
+qemu_value() { printf '%s' "${1//,/,,}"; }

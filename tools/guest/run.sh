@@ -21,6 +21,7 @@ limit=${ZOR_GUEST_TIMEOUT:-3600} memory=${ZOR_GUEST_MEMORY:-6144}
 whole ZOR_GUEST_TIMEOUT "$limit"
 whole ZOR_GUEST_MEMORY "$memory"
 guest=$(bash "$here/build.sh")
+. "$here/host.sh"
 run=$(mktemp -d)
 qemu="" reader=""
 # Ends QEMU and the output reader, on every path.
@@ -59,7 +60,7 @@ reader=$!
 
 shares=()
 for s in "zorsrc=$src" "zorrun=$run"; do
-  shares+=(-fsdev "local,id=${s%%=*},path=${s#*=},security_model=none"
+  shares+=(-fsdev "local,id=${s%%=*},path=$(qemu_value "${s#*=}"),security_model=none"
     -device "virtio-9p-pci,fsdev=${s%%=*},mount_tag=${s%%=*}")
 done
 # No KVM here: TCG on both cores. SMAP off (QEMU 7.2's emulated iret trips it
@@ -67,14 +68,15 @@ done
 # kernel far cheaper to emulate. QEMU stays in this script's process group
 # (--foreground), so that whatever ends the group ends it too; it runs in the
 # background so that this script's traps run at once, not when QEMU ends.
+started=$SECONDS
 timeout --foreground -k 10 "$limit" qemu-system-x86_64 \
   -accel tcg,thread=multi -smp 2 -m "$memory" -cpu max,la57=off,smap=off \
   -nodefaults -no-user-config -display none -no-reboot \
   -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
   -append "root=/dev/vda rw init=/usr/local/sbin/zor-init console=ttyS0 quiet mitigations=off tsc=reliable panic=-1" \
-  -drive "file=$guest/root.img,if=virtio,format=raw,snapshot=on" \
+  -drive "file=$(qemu_value "$guest/root.img"),if=virtio,format=raw,snapshot=on" \
   "${shares[@]}" \
-  -device virtio-serial-pci -chardev "file,id=out,path=$run/out" \
+  -device virtio-serial-pci -chardev "file,id=out,path=$(qemu_value "$run/out")" \
   -device virtserialport,chardev=out,name=zor.out \
   -serial "file:$run/console.log" &
 qemu=$!
@@ -84,10 +86,17 @@ qemu=""
 exec 3>&-
 wait "$reader" || true
 reader=""
-if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+# 137 is also QEMU killed by the kernel for want of memory: a time-out only
+# when the time was up.
+if [ "$status" -eq 124 ] || { [ "$status" -eq 137 ] && [ $((SECONDS - started)) -ge "$limit" ]; }; then
   echo "guest: timed out after $limit s (ZOR_GUEST_TIMEOUT); the end of its console:" >&2
   tail -n 30 "$run/console.log" >&2 || true
   exit 124
+fi
+if [ "$status" -eq 137 ]; then
+  echo "guest: QEMU was killed after $((SECONDS - started)) s, before the $limit s limit, most" \
+    "likely for want of memory: try a smaller ZOR_GUEST_MEMORY (now $memory MB)" >&2
+  exit 1
 fi
 if [ ! -s "$run/status" ]; then
   echo "guest: the emulated machine stopped before the command ended (exit $status); its console said:" >&2

@@ -1,0 +1,120 @@
+#include "map/map_panels.h"
+
+namespace {
+
+int WidthOf(TextMeasure& m, const ZChar* text) { return m.Width(text, ZLen(text)); }
+
+// Where the last n components of the path begin (at their backslash), or 0.
+size_t Tail(const ZChar* path, size_t length, int n) {
+  for (size_t i = length; i-- > 0;)
+    if (path[i] == '\\' && --n == 0) return i;
+  return 0;
+}
+
+}  // namespace
+
+// path[0, head) "..." path[tail, length) into out.
+void Join(const ZChar* path, size_t head, size_t tail, ZChar* out, size_t units) {
+  ZBuilder b(out, units);
+  for (size_t i = 0; i < head; ++i) {
+    const ZChar one[2] = {path[i], 0};
+    b.Add(one);
+  }
+  b.AddAscii("...").Add(path + tail);
+}
+
+void FitPath(TextMeasure& m, const ZChar* path, int width, ZChar* out, size_t units) {
+  if (!units) return;
+  ZCopy(out, units, path);
+  const size_t length = ZLen(out);
+  if (WidthOf(m, out) <= width || units < 5) return;
+  // The end kept whole: "\folder\name" if it fits after "...", else "\name",
+  // else as much of the name's end as fits.
+  size_t tail = Tail(out, length, 2);
+  for (;;) {
+    Join(path, 0, tail, out, units);
+    if (WidthOf(m, out) <= width || tail + 1 >= length) break;
+    const size_t shorter = Tail(path, length, 1);
+    tail = tail < shorter ? shorter : tail + 1;
+  }
+  // Then as much of the start as still fits before "..." (the width grows
+  // with the start, so the longest that fits is found by halving).
+  size_t lo = 0, hi = tail;
+  while (lo < hi) {
+    const size_t mid = (lo + hi + 1) / 2;
+    Join(path, mid, tail, out, units);
+    if (WidthOf(m, out) <= width)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  Join(path, lo, tail, out, units);
+}
+
+PanelText::PanelText(TextMeasure& measure, int width, ZChar* out, size_t units,
+                     const ZChar* heading)
+    : measure_(measure), width_(width), text_(out, units) {
+  text_.Add(heading);
+}
+
+bool PanelText::Line(const ZChar* fixed, const ZChar* path) {
+  if (lines_ >= kPanelLines) return false;
+  ++lines_;
+  text_.AddAscii("\r\n").Add(fixed);
+  if (!path) return true;
+  ZChar name[kImagePathUnits];
+  const int gap = measure_.Width(ZT("  "), 2);
+  FitPath(measure_, path, width_ - WidthOf(measure_, fixed) - gap, name, kImagePathUnits);
+  text_.AddAscii("  ").Add(name);
+  return true;
+}
+
+void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width, ZChar* out,
+               size_t units) {
+  ZChar heading[48];
+  FormatCellHeading(cell, heading, 48);
+  PanelText panel(measure, width, out, units, heading);
+  uint32_t in[kPanelLines - 1];
+  const uint32_t n = table.InCell(cell, in, kPanelLines - 1);
+  for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
+    const MapRegion& r = table.At(in[i]);
+    ZChar line[96];
+    FormatRegionLine(r, nullptr, line, 96);
+    panel.Line(line, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr);
+  }
+}
+
+void LargestPanel(const RegionTable& table, TextMeasure& measure, int width, ZChar* out,
+                  size_t units) {
+  PanelText panel(measure, width, out, units, ZT("Largest allocations:"));
+  Allocation top[kPanelLines - 1];
+  const uint32_t n = table.Largest(top, kPanelLines - 1);
+  for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
+    const ZChar* name = top[i].name;
+    top[i].name = nullptr;
+    ZChar line[96];
+    FormatAllocationLine(top[i], line, 96);
+    panel.Line(line, name);
+  }
+}
+
+void LegendLine(const AddressMap& map, int kind, ZChar* out, size_t units) {
+  ZBuilder(out, units)
+      .AddAscii(kMapKindNames[kind])
+      .AddAscii(" ")
+      .AddInt(static_cast<int64_t>(map.bytes[kind] >> 20))
+      .AddAscii(" MB");
+}
+
+int LegendWidth(TextMeasure& measure, int box) {
+  AddressMap widest;
+  for (uint64_t& b : widest.bytes) b = 4096ull << 20;
+  int most = 0;
+  for (int k = 0; k < kMapKinds; ++k) {
+    ZChar line[64];
+    LegendLine(widest, k, line, 64);
+    const int w = WidthOf(measure, line);
+    if (w > most) most = w;
+  }
+  return box + 6 + most;
+}

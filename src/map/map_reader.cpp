@@ -1,0 +1,194 @@
+#include "map/map_reader.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "common/char_builder.h"
+#include "monitor/process_api.h"
+
+namespace {
+
+enum Column { kBase, kSize, kState, kType, kProtect, kAllocationBase, kName, kUse, kColumns };
+
+bool Is(const char* text, uint32_t length, const char* word) {
+  return strlen(word) == length && !memcmp(text, word, length);
+}
+
+// The index of text in words (null-terminated list), or -1.
+int Lookup(const char* text, uint32_t length, const char* const* words) {
+  for (int i = 0; words[i]; ++i)
+    if (Is(text, length, words[i])) return i;
+  return -1;
+}
+
+const char* const kStates[] = {"commit", "reserve", "free", nullptr};
+const uint32_t kStateValues[] = {kMemCommit, kMemReserve, kMemFree};
+const char* const kTypes[] = {"", "image", "mapped", "private", nullptr};
+const uint32_t kTypeValues[] = {0, kMemImage, kMemMapped, kMemPrivate};
+const char* const kUses[] = {"", "stack", "thread block", "process block", nullptr};
+
+}  // namespace
+
+MapReader::~MapReader() {
+  free(regions_);
+  free(uses_);
+  for (uint32_t i = 0; i < nameCount_; ++i) ZFree(names_[i].name);
+  free(names_);
+}
+
+bool MapReader::Header(const char* line, uint32_t length) {
+  // kMapCsvHeader, and the same with the use column.
+  const uint32_t plain = static_cast<uint32_t>(strlen(kMapCsvHeader) - 2);
+  if (length < plain || memcmp(line, kMapCsvHeader, plain)) return false;
+  hasUse_ = length > plain;
+  return !hasUse_ || Is(line + plain, length - plain, ",use");
+}
+
+bool MapReader::LooksLikeRow(const char* line, uint32_t length) const {
+  return length >= 2 && line[0] == '0' && line[1] == 'x';
+}
+
+bool MapReader::Row(const char* line, uint32_t length, char* why) {
+  CsvFields f;
+  CharBuilder says(why, kCsvWhyChars);
+  const uint32_t columns = hasUse_ ? kColumns : kUse;
+  if (!SplitCsv(line, length, &f) || f.count != columns) {
+    says.Add("it has ").Num(f.count).Add(" fields, the header ").Num(columns);
+    return false;
+  }
+  MapRegion r;
+  uint64_t protect;
+  const int state = Lookup(f.text[kState], f.length[kState], kStates);
+  const int type = Lookup(f.text[kType], f.length[kType], kTypes);
+  const int use = hasUse_ ? Lookup(f.text[kUse], f.length[kUse], kUses) : 0;
+  ZChar name[kImagePathUnits];
+  if (!ParseCsvNumber(f.text[kBase], f.length[kBase], true, &r.base) ||
+      !ParseCsvNumber(f.text[kSize], f.length[kSize], false, &r.size) || !r.size ||
+      r.base + r.size < r.base)
+    says.Add("the base or size is not a number, or they run past the address space");
+  else if (state < 0 || type < 0 || use < 0)
+    says.Add("unknown state, type or use");
+  else if (!ParseCsvNumber(f.text[kProtect], f.length[kProtect], true, &protect) ||
+           protect > 0xFFFFFFFFu ||
+           !ParseCsvNumber(f.text[kAllocationBase], f.length[kAllocationBase], true,
+                           &r.allocationBase))
+    says.Add("the protection or allocation base is not a hexadecimal number");
+  else if (!Unquote(f.text[kName], f.length[kName], name, kImagePathUnits))
+    says.Add("the name's quotes are wrong");
+  else if (count_ && r.base < regions_[count_ - 1].base + regions_[count_ - 1].size)
+    says.Add("the region overlaps the one before");
+  if (*why) return false;
+  r.state = kStateValues[state];
+  r.type = kTypeValues[type];
+  r.protect = static_cast<uint32_t>(protect);
+  if (count_ == capacity_) {
+    const uint32_t more = capacity_ ? capacity_ * 2 : 256;
+    MapRegion* grown = static_cast<MapRegion*>(realloc(regions_, more * sizeof(MapRegion)));
+    if (grown) regions_ = grown;
+    uint8_t* uses = grown ? static_cast<uint8_t*>(realloc(uses_, more)) : nullptr;
+    if (uses) uses_ = uses;
+    Named* names = uses ? static_cast<Named*>(realloc(names_, more * sizeof(Named))) : nullptr;
+    if (!names) {
+      says.Add("out of memory");
+      return false;
+    }
+    names_ = names;
+    capacity_ = more;
+  }
+  // One name an allocation, kept from its first region that has one.
+  if (*name && (!nameCount_ || names_[nameCount_ - 1].base != r.allocationBase)) {
+    ZChar* copy = ZDup(name);
+    if (copy) names_[nameCount_++] = {r.allocationBase, copy};
+  }
+  uses_[count_] = static_cast<uint8_t>(use);
+  regions_[count_++] = r;
+  return true;
+}
+
+const ZChar* MapReader::NameOf(uint64_t allocationBase) const {
+  for (uint32_t i = 0; i < nameCount_; ++i)
+    if (names_[i].base == allocationBase) return names_[i].name;
+  return nullptr;
+}
+
+uint64_t MapReader::Top() const {
+  return count_ ? regions_[count_ - 1].base + regions_[count_ - 1].size - 1 : 0;
+}
+
+void MapReader::Replay(RegionSink* sink) const {
+  sink->Begin(Top());
+  for (uint32_t i = 0; i < count_; ++i) {
+    const MapRegion& m = regions_[i];
+    RegionInfo r = {m.base, m.size, m.state, m.type, m.protect, m.allocationBase};
+    sink->Region(r);
+  }
+}
+
+AddressSpaceStats MapReader::Figures() const {
+  AddressSpaceStats s;
+  s.regions = count_;
+  s.whole = true;
+  for (uint32_t i = 0; i < count_; ++i) {
+    const MapRegion& r = regions_[i];
+    const int kind = r.type == kMemImage    ? kKindImage
+                     : r.type == kMemMapped ? kKindMapped
+                                            : kKindPrivate;
+    if (r.state == kMemFree) {
+      s.free += r.size;
+      if (r.size > s.largestFree) s.largestFree = r.size;
+    } else if (r.state == kMemCommit) {
+      s.committed += r.size;
+      s.committedByKind[kind] += r.size;
+    } else {
+      s.reserved += r.size;
+      s.reservedByKind[kind] += r.size;
+    }
+  }
+  return s;
+}
+
+bool ParseSavedName(const ZChar* path, SavedName* out) {
+  const ZChar* name = path;
+  for (const ZChar* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') name = p + 1;
+  const size_t length = ZLen(name);
+  // "-yyyymmdd-hhmmss.csv" after "<image>-<pid>".
+  const size_t kTail = 20;
+  if (length < kTail + 3) return false;
+  const ZChar* tail = name + length - kTail;
+  char t[kTail + 1];
+  for (size_t i = 0; i < kTail; ++i) t[i] = tail[i] < 128 ? static_cast<char>(tail[i]) : '?';
+  t[kTail] = 0;
+  static const char kShape[] = "-99999999-999999.csv";
+  int d[14], n = 0;
+  for (size_t i = 0; i < kTail; ++i) {
+    const char want = kShape[i];
+    const char c =
+        want == 'c' || want == 's' || want == 'v' ? static_cast<char>(t[i] | 0x20) : t[i];
+    if (want == '9' ? c < '0' || c > '9' : c != want) return false;
+    if (want == '9') d[n++] = c - '0';
+  }
+  const ZChar* pidEnd = tail;
+  const ZChar* pidStart = pidEnd;
+  while (pidStart > name && *(pidStart - 1) >= '0' && *(pidStart - 1) <= '9') --pidStart;
+  if (pidStart == pidEnd || pidEnd - pidStart > 10 || pidStart - name < 2 || *(pidStart - 1) != '-')
+    return false;
+  uint64_t pid = 0;
+  for (const ZChar* p = pidStart; p < pidEnd; ++p) pid = pid * 10 + (*p - '0');
+  const auto num = [&](int from, int count) {
+    int v = 0;
+    for (int i = from; i < from + count; ++i) v = v * 10 + d[i];
+    return v;
+  };
+  SavedName s;
+  s.year = num(0, 4), s.month = num(4, 2), s.day = num(6, 2);
+  s.hour = num(8, 2), s.minute = num(10, 2), s.second = num(12, 2);
+  if (!pid || pid > 0xFFFFFFFFu || s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 ||
+      s.hour > 23 || s.minute > 59 || s.second > 59)
+    return false;
+  s.pid = static_cast<uint32_t>(pid);
+  const size_t imageUnits = static_cast<size_t>(pidStart - 1 - name);
+  ZCopy(s.image, imageUnits + 1 < size_t{kTextUnits} ? imageUnits + 1 : size_t{kTextUnits}, name);
+  *out = s;
+  return true;
+}

@@ -1,0 +1,53 @@
+// A map CSV as zormap saves it, read back: its regions, the names and uses
+// of their allocations, the figures the regions give, and what the file's
+// name says of the reading.
+#pragma once
+#include "map/csv_reader.h"
+#include "map/regions.h"
+#include "monitor/threads.h"
+#include "monitor/vsize.h"
+
+class MapReader : public CsvReader {
+ public:
+  ~MapReader() override;
+  uint32_t Count() const { return count_; }
+  const MapRegion& At(uint32_t i) const { return regions_[i]; }
+  // Who held the region, from the `use` column (kUseOther where it is empty).
+  PrivateUse UseAt(uint32_t i) const { return static_cast<PrivateUse>(uses_[i]); }
+  bool HasUse() const { return hasUse_; }
+  // The name saved with the allocation, or null.
+  const ZChar* NameOf(uint64_t allocationBase) const;
+  // The last byte the walk reached (the target's ceiling when it had one).
+  uint64_t Top() const;
+  // Hands the regions on, as a walk would (Begin(Top()) first).
+  void Replay(RegionSink* sink) const;
+  // Size, free and largest free, by kind: what the regions give; the file
+  // holds no ceiling, so nothing usable is counted.
+  AddressSpaceStats Figures() const;
+
+ protected:
+  bool Header(const char* line, uint32_t length) override;
+  bool LooksLikeRow(const char* line, uint32_t length) const override;
+  bool Row(const char* line, uint32_t length, char* why) override;
+
+ private:
+  struct Named {
+    uint64_t base;
+    ZChar* name;
+  };
+  bool hasUse_ = false;
+  MapRegion* regions_ = nullptr;
+  uint8_t* uses_ = nullptr;
+  uint32_t count_ = 0, capacity_ = 0;
+  Named* names_ = nullptr;
+  uint32_t nameCount_ = 0;
+};
+
+// What the name zormap proposes, <image>-<pid>-<yyyymmdd-hhmmss>.csv, says;
+// false when the file's name (a path's last part) has another form.
+struct SavedName {
+  ZChar image[kTextUnits];
+  uint32_t pid;
+  int year, month, day, hour, minute, second;
+};
+bool ParseSavedName(const ZChar* path, SavedName* out);

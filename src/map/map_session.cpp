@@ -1,0 +1,207 @@
+#include "map/map_session.h"
+
+#include <string.h>
+
+namespace {
+
+// One walk feeds both the map and the table of regions.
+class BothSinks : public RegionSink {
+ public:
+  BothSinks(RegionSink* a, RegionSink* b) : a_(a), b_(b) {}
+  void Begin(uint64_t usableTop) override {
+    a_->Begin(usableTop);
+    b_->Begin(usableTop);
+  }
+  void Region(const RegionInfo& region) override {
+    a_->Region(region);
+    b_->Region(region);
+  }
+
+ private:
+  RegionSink *a_, *b_;
+};
+
+// digits of at most 4.
+void AddPadded(ZBuilder& b, unsigned value, int digits) {
+  ZChar text[5];
+  for (int i = digits - 1; i >= 0; --i, value /= 10) text[i] = static_cast<ZChar>('0' + value % 10);
+  text[digits] = 0;
+  b.Add(text);
+}
+
+void AddTimeOfDay(ZBuilder& b, const MapTime& t) {
+  AddPadded(b, t.hour, 2);
+  b.AddAscii(":");
+  AddPadded(b, t.minute, 2);
+  b.AddAscii(":");
+  AddPadded(b, t.second, 2);
+}
+
+}  // namespace
+
+MapSession::MapSession() { Retitle(nullptr); }
+
+void MapSession::Restart() {
+  trend_.Clear();
+  warning_.Clear();
+}
+
+bool MapSession::Follow(const ZChar* name, uint32_t pid, ZChar* reason) {
+  follower_.Follow(name, pid);
+  chosen_ = false;
+  state_ = kMapWaiting;
+  readingPid_ = 0;
+  regions_.Clear();
+  map_ = AddressMap();
+  figures_ = MapFigures();
+  figuresText_[0] = 0;
+  Restart();
+  const bool running = !pid || follower_.Start(reason);
+  if (!running) state_ = kMapNoTarget;
+  Retitle(nullptr);
+  return running;
+}
+
+void MapSession::FollowChosen(const ZChar* name, uint32_t pid) {
+  ZChar reason[kFollowErrorUnits];
+  // Start names a PID's process as the list does: another name means the
+  // PID has passed to another process since the list was made.
+  if (pid && Follow(ZT(""), pid, reason) && ZEqual(follower_.Name(), name)) {
+    ZCopy(name_, kTextUnits, name);
+    chosen_ = true;
+    return;
+  }
+  Follow(name, 0, reason);
+}
+
+void MapSession::Stop() {
+  follower_.Follow(ZT(""), 0);
+  chosen_ = false;
+  state_ = kMapNoTarget;
+  Retitle(nullptr);
+}
+
+MapChanges MapSession::Step(const MapTime& now) {
+  MapChanges c;
+  if (state_ == kMapNoTarget || state_ == kMapExited) return c;
+  const bool was = follower_.Connected();
+  const uint32_t pid = follower_.Pid();
+  FollowStep step;
+  BothSinks sink(&builder_, &regions_);
+  follower_.Step(&step, &sink);
+  if (!was && follower_.Connected()) Restart();  // a new process: its own trend and warning
+  if (follower_.Connected()) {
+    state_ = kMapConnected;
+    // A walk cut short is no reading: the exit shows at the next step.
+    if (step.row && step.stats.whole) Read(step, now, &c);
+  } else if (was) {
+    exitPid_ = pid;
+    exitTime_ = now;
+    if (step.finished && chosen_) {  // the picked process is gone: its name from now on
+      follower_.Follow(name_, 0);
+      chosen_ = false;
+    }
+    state_ = follower_.Pid() == pid && step.finished ? kMapExited : kMapLastReading;
+    warning_.Clear();  // the last reading stays, greyed, but warns no more
+    c.look = true;
+  }
+  Retitle(&c);
+  return c;
+}
+
+void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c) {
+  const bool wasStale = readingPid_ != step.pid;
+  AddressMap fresh;
+  builder_.Finish(&fresh);
+  c->map = fresh.cells != map_.cells || memcmp(fresh.kind, map_.kind, fresh.cells) ||
+           fresh.largestStart != map_.largestStart || fresh.largestEnd != map_.largestEnd;
+  c->legend = memcmp(fresh.bytes, map_.bytes, sizeof fresh.bytes) != 0;
+  map_ = fresh;
+  regions_.Keep();
+  regions_.NameAllocations(step.pid);
+  c->reading = true;
+
+  MapFigures& f = figures_;
+  f.virtualMb = step.virtualMb;
+  f.peakMb = step.peakMb;
+  f.regions = step.stats.regions;
+  f.limitMb = step.limitMb;
+  f.ceiling = step.ceiling;
+  f.stats = step.stats;
+  trend_.Add(now.tick, step.virtualMb);
+  f.trendMinutes = trend_.MinutesTo(static_cast<uint32_t>(CeilingMb(f)));
+  const bool on = warning_.On();
+  if (f.ceiling.is64Bit)
+    warning_.Clear();  // measured against nothing it could reach
+  else
+    c->flash = warning_.Update(thresholds_, f.ceiling.known, f.stats.largestUsable >> 20,
+                               PercentOfCeiling(f), CeilingMb(f));
+  c->look = on != warning_.On() || wasStale;
+  ZChar text[kMapFiguresUnits];
+  FormatMapFigures(f, text, kMapFiguresUnits);
+  c->figures = !ZEqual(text, figuresText_);
+  ZCopy(figuresText_, kMapFiguresUnits, text);
+  readingPid_ = step.pid;
+  readingTime_ = now;
+  ZCopy(readingName_, kTextUnits, follower_.Name());
+}
+
+void MapSession::Retitle(MapChanges* c) {
+  ZChar title[kMapTitleUnits];
+  ZBuilder b(title, kMapTitleUnits);
+  if (warning_.On()) b.AddAscii("! ");
+  b.AddAscii("zormap - ");
+  switch (state_) {
+    case kMapNoTarget:
+      b.AddAscii("no process chosen");
+      break;
+    case kMapWaiting:
+      b.AddAscii("waiting for ").Add(follower_.Name());
+      break;
+    case kMapConnected:
+      b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(follower_.Pid()).AddAscii(")");
+      break;
+    case kMapExited:
+      b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(exitPid_).AddAscii(") (exited)");
+      break;
+    case kMapLastReading:
+      b.AddAscii("waiting for ").Add(follower_.Name()).AddAscii(" (PID ").AddInt(exitPid_);
+      b.AddAscii(" exited ");
+      AddTimeOfDay(b, exitTime_);
+      b.AddAscii(")");
+      break;
+  }
+  if (c) c->title = !ZEqual(title, title_);
+  ZCopy(title_, kMapTitleUnits, title);
+}
+
+bool MapSession::Snapshot(MapSnapshot* out) const {
+  if (!HasReading() || !out->regions.CopyFrom(regions_)) return false;
+  ZCopy(out->name, kTextUnits, readingName_);
+  out->pid = readingPid_;
+  out->time = readingTime_;
+  return true;
+}
+
+void ProposeCsvName(const MapSnapshot& s, ZChar* out, size_t units) {
+  ZChar stem[kTextUnits];
+  ZCopy(stem, kTextUnits, s.name);
+  const size_t length = ZLen(stem);
+  const char* exe = ".exe";
+  bool isExe = length > 4;
+  for (size_t i = 0; isExe && i < 4; ++i) {
+    const ZChar ch = stem[length - 4 + i];
+    isExe = (ch >= 'A' && ch <= 'Z' ? ch + 32 : ch) == exe[i];
+  }
+  if (isExe) stem[length - 4] = 0;
+  ZBuilder b(out, units);
+  b.Add(stem).AddAscii("-").AddInt(s.pid).AddAscii("-");
+  AddPadded(b, s.time.year, 4);
+  AddPadded(b, s.time.month, 2);
+  AddPadded(b, s.time.day, 2);
+  b.AddAscii("-");
+  AddPadded(b, s.time.hour, 2);
+  AddPadded(b, s.time.minute, 2);
+  AddPadded(b, s.time.second, 2);
+  b.AddAscii(".csv");
+}

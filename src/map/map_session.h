@@ -1,0 +1,102 @@
+// What zormap.exe follows, reads and decides, apart from its window: the
+// follower, the map and region table of the latest whole reading, the trend
+// and warning, the state the title tells, and the reading a save writes.
+// Each step is given the time, so that it can be driven by tests.
+#pragma once
+#include <stdint.h>
+
+#include "map/address_map.h"
+#include "map/map_watch.h"
+#include "map/regions.h"
+#include "monitor/follow.h"
+
+// GetTickCount's milliseconds, and the local time of day.
+struct MapTime {
+  uint32_t tick = 0;
+  uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+enum MapState {
+  kMapNoTarget,  // nothing given or chosen yet
+  kMapWaiting,   // for a name, nothing read since
+  kMapConnected,
+  kMapExited,       // the PID followed is gone: its last reading stays
+  kMapLastReading,  // the process of the name exited: its last reading stays while
+                    // the name is awaited again
+};
+
+// What a step changed, for the window to carry out.
+struct MapChanges {
+  bool title = false;
+  bool figures = false;  // their text
+  bool look = false;     // their colour: the warning or the last reading turned on or off
+  bool flash = false;    // the warning turned on
+  bool map = false;      // a cell or the largest block
+  bool legend = false;   // a kind's total
+  bool reading = false;  // a new whole reading: the panels may change
+};
+
+// One reading as a save writes it, with the process and time it was taken.
+struct MapSnapshot {
+  RegionTable regions;
+  ZChar name[kTextUnits] = {0};
+  uint32_t pid = 0;
+  MapTime time;
+};
+
+enum { kMapTitleUnits = 160, kMapFiguresUnits = 512 };
+
+class MapSession {
+ public:
+  MapSession();
+  void SetThresholds(const WarningThresholds& t) { thresholds_ = t; }
+  const WarningThresholds& Thresholds() const { return thresholds_; }
+  // A name (pid 0) or a PID given on the command line: false with a reason
+  // for a PID that is not running.
+  bool Follow(const ZChar* name, uint32_t pid, ZChar* reason);
+  // A row picked from a list that may be minutes old: that PID while it
+  // runs under that name, otherwise and after its exit the name.
+  void FollowChosen(const ZChar* name, uint32_t pid);
+  // Forgets the target, closing what it holds.
+  void Stop();
+  MapChanges Step(const MapTime& now);
+
+  MapState State() const { return state_; }
+  // The figures are of a process gone.
+  bool Stale() const { return state_ == kMapExited || state_ == kMapLastReading; }
+  bool Warning() const { return warning_.On(); }
+  bool HasReading() const { return readingPid_ != 0; }
+  const ZChar* Title() const { return title_; }
+  const ZChar* FiguresText() const { return figuresText_; }
+  const MapFigures& Figures() const { return figures_; }
+  const AddressMap& Map() const { return map_; }
+  const RegionTable& Regions() const { return regions_; }
+  // The reading shown, kept apart from the steps that follow; false when
+  // there is none or memory runs out.
+  bool Snapshot(MapSnapshot* out) const;
+
+ private:
+  void Restart();
+  void Read(const FollowStep& step, const MapTime& now, MapChanges* c);
+  void Retitle(MapChanges* c);
+  TargetFollower follower_;
+  MapState state_ = kMapNoTarget;
+  bool chosen_ = false;  // following a picked PID, the name after it
+  ZChar name_[kTextUnits] = {0};
+  AddressMapBuilder builder_;
+  AddressMap map_;
+  RegionTable regions_;
+  MapFigures figures_;
+  Trend trend_;
+  ::Warning warning_;
+  WarningThresholds thresholds_;
+  uint32_t readingPid_ = 0;  // of the reading shown, 0 before the first
+  ZChar readingName_[kTextUnits] = {0};
+  MapTime readingTime_, exitTime_;
+  uint32_t exitPid_ = 0;
+  ZChar title_[kMapTitleUnits] = {0};
+  ZChar figuresText_[kMapFiguresUnits] = {0};
+};
+
+// "<image>-<pid>-<yyyymmdd-hhmmss>.csv" of a reading, for the save dialog.
+void ProposeCsvName(const MapSnapshot& s, ZChar* out, size_t units);

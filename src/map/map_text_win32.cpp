@@ -1,0 +1,58 @@
+// The window's font, its measures, and the legend drawn in it.
+#include <stddef.h>
+
+#include "map/map_panels.h"
+#include "map/map_window_win32.h"
+
+GdiMeasure::GdiMeasure(HFONT font) : dc_(GetDC(nullptr)), old_(SelectObject(dc_, font)) {}
+
+GdiMeasure::~GdiMeasure() {
+  SelectObject(dc_, old_);
+  ReleaseDC(nullptr, dc_);
+}
+
+int GdiMeasure::Width(const ZChar* text, size_t units) {
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(dc_, text, static_cast<int>(units), &size);
+  return size.cx;
+}
+
+HFONT CreateMapFont(bool* own) {
+  // The size before Vista's last field: every version accepts it, where
+  // Windows 2000 and XP refuse the larger one.
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+  HFONT font = nullptr;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+    font = CreateFontIndirectW(&metrics.lfMessageFont);
+  *own = font != nullptr;
+  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+MapMetrics MeasureMapFont(HFONT font) {
+  GdiMeasure measure(font);
+  TEXTMETRICW tm;
+  MapMetrics m;
+  if (GetTextMetricsW(measure.Dc(), &tm) && tm.tmHeight > 0) m.lineHeight = tm.tmHeight;
+  m.labelWidth = measure.Width(ZT("0x00000000 "), 11);
+  m.legendWidth = LegendWidth(measure, m.lineHeight - 4);
+  return m;
+}
+
+void PaintMapLegend(HDC dc, const MapRect& r, int line, HFONT font, const AddressMap& map) {
+  const int box = line - 4;
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  for (int k = 0; k < kMapKinds; ++k) {
+    const int y = r.top + k * line;
+    RECT square = {r.left, y + 2, r.left + box, y + 2 + box};
+    SetBkColor(dc, kMapColors[k]);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
+    wchar_t text[64];
+    LegendLine(map, k, text, 64);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    RECT area = {r.left + box + 6, y, r.right, y + line};
+    ExtTextOutW(dc, area.left, y, ETO_OPAQUE, &area, text, lstrlenW(text), nullptr);
+  }
+  SelectObject(dc, oldFont);
+}

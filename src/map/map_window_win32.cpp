@@ -1,0 +1,264 @@
+// zormap.exe's window: the figures and legend at the top, the map, and two
+// panels under it. The session decides; this file lays out and shows.
+#include "map/map_window_win32.h"
+
+#include <commctrl.h>
+
+#include "dialogs/dialogs_win32.h"
+#include "map/map_grid_win32.h"
+#include "res/resource.h"
+
+namespace {
+
+const wchar_t kWindowClass[] = L"ZorMapWindow";
+enum { kTimerId = 1 };
+
+struct MapWindow {
+  HWND window, figures, grid, cellPanel, topPanel;
+  HFONT font;
+  bool ownFont;
+  MapMetrics metrics;
+  MapWindowLayout layout;
+  MapGrid map;
+  MapSession session;
+  ZChar pickedName[kTextUnits];  // what the process chooser confirmed
+  uint32_t pickedPid;
+};
+MapWindow g;  // one window; the session's map builder is too large for a stack
+
+// An unchanged text is not set again, so that it costs no repaint.
+void SetText(HWND window, const wchar_t* text) {
+  wchar_t old[kPanelUnits];
+  GetWindowTextW(window, old, kPanelUnits);
+  if (lstrcmpW(old, text)) SetWindowTextW(window, text);
+}
+
+int WidthOf(HWND control) {
+  RECT r;
+  GetClientRect(control, &r);
+  return r.right;
+}
+
+void ShowPanels() {
+  GdiMeasure measure(g.font);
+  wchar_t text[kPanelUnits];
+  const int cell = g.map.hoverCell;
+  if (cell >= 0 && static_cast<uint32_t>(cell) < g.session.Map().cells) {
+    CellPanel(g.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(g.cellPanel), text,
+              kPanelUnits);
+    SetText(g.cellPanel, text);
+  }
+  text[0] = 0;  // nothing read of this target yet
+  if (g.session.HasReading())
+    LargestPanel(g.session.Regions(), measure, WidthOf(g.topPanel), text, kPanelUnits);
+  SetText(g.topPanel, text);
+}
+
+void InvalidateLegend() {
+  const MapRect& l = g.layout.legend;
+  RECT legend = {l.left, l.top, l.right, l.bottom};
+  InvalidateRect(g.window, &legend, FALSE);
+}
+
+// What a step changed, carried out.
+void Show(const MapChanges& c) {
+  // The title before the figures, so that whoever reads them sees its title.
+  if (c.title) SetText(g.window, g.session.Title());
+  if (c.flash) {
+    FLASHWINFO flash = {sizeof flash, g.window, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+  }
+  if (c.figures) SetText(g.figures, g.session.FiguresText());
+  if (c.look) InvalidateRect(g.figures, nullptr, TRUE);
+  if (c.reading) ShowPanels();
+  if (c.legend) InvalidateLegend();
+  if (c.map) DrawMapChanges(&g.map);
+}
+
+void Tick() {
+  SYSTEMTIME local;
+  GetLocalTime(&local);
+  MapTime now;
+  now.tick = GetTickCount();
+  now.year = local.wYear, now.month = local.wMonth, now.day = local.wDay;
+  now.hour = local.wHour, now.minute = local.wMinute, now.second = local.wSecond;
+  Show(g.session.Step(now));
+}
+
+// After another target is followed: all of it anew, then its first reading.
+void Restart() {
+  MapChanges all;
+  all.title = all.figures = all.look = all.legend = all.map = all.reading = true;
+  Show(all);
+  Tick();
+}
+
+void ChooseForMap(const ProcessRow& row) {
+  ZCopy(g.pickedName, kTextUnits, row.nameText);
+  g.pickedPid = row.pid > 0 ? static_cast<uint32_t>(row.pid) : 0;
+}
+
+void Choose() {
+  g.pickedName[0] = 0;
+  if (RunProcessChooser(g.window, ChooseForMap) && g.pickedName[0]) {
+    g.session.FollowChosen(g.pickedName, g.pickedPid);
+    Restart();
+  }
+  ReleaseProcessRows();
+}
+
+void Layout() {
+  RECT client;
+  GetClientRect(g.window, &client);
+  g.layout = LayoutMapWindow(client.right, client.bottom, g.metrics);
+  const HWND parts[] = {g.figures, g.grid, g.cellPanel, g.topPanel};
+  const MapRect* rects[] = {&g.layout.figures, &g.layout.grid, &g.layout.cellPanel,
+                            &g.layout.topPanel};
+  for (int i = 0; i < 4; ++i) {
+    const MapRect& r = *rects[i];
+    MoveWindow(parts[i], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
+  ShowPanels();  // the paths fitted to the panels' new width
+}
+
+HWND Text(int id, const wchar_t* text) {
+  HWND control =
+      CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                      0, 0, 0, 0, g.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
+  if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
+  return control;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      g.window = window;
+      g.figures = Text(IDC_MAP_FIGURES, L"");
+      g.grid = CreateMapGrid(window, IDC_MAP_GRID, &g.map);
+      g.cellPanel = Text(IDC_MAP_CELL, L"Point at the map: the regions of that MB.");
+      g.topPanel = Text(IDC_MAP_TOP, L"");
+      SetTimer(window, kTimerId, 1000, nullptr);
+      return g.figures && g.grid && g.cellPanel && g.topPanel ? 0 : -1;
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // From the font, so that a larger one cuts no row of the map.
+      RECT outer, client;
+      int width = 0, height = 0;
+      MinMapClient(g.metrics, &width, &height);
+      if (GetWindowRect(window, &outer) && GetClientRect(window, &client)) {
+        MINMAXINFO* mm = reinterpret_cast<MINMAXINFO*>(lParam);
+        mm->ptMinTrackSize.x = width + (outer.right - outer.left) - client.right;
+        mm->ptMinTrackSize.y = height + (outer.bottom - outer.top) - client.bottom;
+      }
+      return 0;
+    }
+    case WM_TIMER:
+      Tick();
+      return 0;
+    case kMapHoverMessage:
+      ShowPanels();
+      return 0;
+    case kMapPaintsMessage:  // a target at rest should cost no painting at all
+      return g.map.paints;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      PaintMapLegend(dc, g.layout.legend, g.metrics.lineHeight, g.font, g.session.Map());
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      COLORREF color = GetSysColor(COLOR_BTNTEXT);
+      if (reinterpret_cast<HWND>(lParam) == g.figures && g.session.Stale())
+        color = GetSysColor(COLOR_GRAYTEXT);  // the last reading of a process gone
+      else if (reinterpret_cast<HWND>(lParam) == g.figures && g.session.Warning())
+        color = RGB(200, 0, 0);
+      SetTextColor(dc, color);
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDM_MAP_CHOOSE:
+          Choose();
+          return 0;
+        case IDM_MAP_SAVE:
+          SaveMapAs(window, g.session);
+          return 0;
+        case IDM_MAP_WARNING:
+          EditThresholds(window, &g.session);
+          return 0;
+        case IDM_MAP_EXIT:
+          DestroyWindow(window);
+          return 0;
+      }
+      break;
+    case WM_DESTROY:
+      KillTimer(window, kTimerId);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Measure() {
+  g.font = CreateMapFont(&g.ownFont);
+  g.metrics = MeasureMapFont(g.font);
+  g.map.font = g.font;
+  g.map.lineHeight = g.metrics.lineHeight;
+  g.map.labelWidth = g.metrics.labelWidth;
+  g.map.map = &g.session.Map();
+}
+
+}  // namespace
+
+bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason) {
+  return g.session.Follow(name, pid, reason);
+}
+
+int RunMapWindow(HINSTANCE instance, int show, bool given) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  Measure();
+  g.session.SetThresholds(LoadWarningThresholds());
+  RegisterMapGrid(instance);
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  // Redrawn whole on a resize: the legend hangs from the right edge.
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAP_MENU);
+  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassExW(&wc);
+  HWND window =
+      CreateWindowExW(0, kWindowClass, L"zormap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 720, 680, nullptr, nullptr, instance, nullptr);
+  int code = 1;
+  if (window) {
+    SetText(window, g.session.Title());
+    ShowWindow(window, show);
+    if (given)
+      Tick();
+    else
+      PostMessageW(window, WM_COMMAND, IDM_MAP_CHOOSE, 0);
+    HACCEL keys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAP));
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (keys && TranslateAcceleratorW(window, keys, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    code = static_cast<int>(msg.wParam);
+  }
+  g.session.Stop();
+  if (g.ownFont) DeleteObject(g.font);
+  return code;
+}

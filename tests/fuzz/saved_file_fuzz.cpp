@@ -1,0 +1,39 @@
+// A saved file zormap opens, whatever it holds, fed in chunks of any size:
+// both readers either refuse it with a line number or keep every row they
+// counted, regions in address order, texts terminated.
+#include <stdlib.h>
+#include <string.h>
+
+#include <memory>
+
+#include "fuzz_input.h"
+#include "map/log_reader.h"
+#include "map/map_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  const size_t chunk = in.Byte() % 64 + 1;
+  const std::vector<uint8_t> text = in.Bytes(in.Left());
+  const char* bytes = reinterpret_cast<const char*>(text.data());
+  auto history = std::make_unique<History>();
+  LogReader log(history.get());
+  MapReader map;
+  CsvReader* readers[] = {&log, &map};
+  size_t lines = 0;
+  for (uint8_t c : text) lines += c == '\n';
+  for (CsvReader* reader : readers) {
+    for (size_t i = 0; i < text.size(); i += chunk)
+      reader->Feed(bytes + i, chunk < text.size() - i ? chunk : text.size() - i);
+    const bool read = reader->Finish();
+    if (read == reader->Refused() || reader->Rows() + reader->Skipped() > (lines ? lines - 1 : 0))
+      abort();
+    if (!read && (!reader->ErrorLine() || reader->ErrorLine() > lines + 1)) abort();
+    ZChar why[128];
+    reader->Describe(why, 128);
+    if (ZLenBounded(why, 128) >= 128) abort();
+  }
+  if (log.Refused() ? false : history->Readings() != log.Rows()) abort();
+  for (uint32_t i = 1; i < map.Count(); ++i)
+    if (map.At(i).base < map.At(i - 1).base + map.At(i - 1).size) abort();
+  return 0;
+}

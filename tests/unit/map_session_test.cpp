@@ -1,0 +1,217 @@
+// zormap.exe's session, driven step by step with substitute processes and a
+// given time: what its title, figures and saves say through exits, restarts,
+// a walk cut short and a picked PID; and the panels' and window's measures.
+#include "map/map_session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "map/map_layout.h"
+#include "map/map_panels.h"
+#include "support/fakes.h"
+
+namespace {
+
+struct SessionRig {
+  FakeProcessApi api;
+  FakeSystemApi system;
+  std::unique_ptr<MapSession> session{new MapSession};  // its map builder is large
+  SessionRig() {
+    system.totalVirtual = 4095ull << 20;
+    ResetSystemInfoCache();
+    WarningThresholds t;
+    t.belowMb = 4096;  // always crossed: a title begins with "!" while a reading warns
+    session->SetThresholds(t);
+  }
+  ~SessionRig() { ResetSystemInfoCache(); }
+  void Start(uint32_t pid) {
+    FakeProcess& p = api.Add(pid, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
+    p.regions = {{0x10000, 0x200000, kMemCommit, kMemPrivate, 4, 0x10000},
+                 {0x210000, 0x7FDE0000, kMemFree}};
+    p.header = ImageHeader(false);
+  }
+  void Exit(uint32_t pid) {
+    api.Find(pid)->exitCode = 0;
+    api.pidList.erase(std::remove(api.pidList.begin(), api.pidList.end(), pid), api.pidList.end());
+  }
+  MapChanges Step(int second) {
+    MapTime t;
+    t.tick = 5000 + second * 1000;
+    t.year = 2026, t.month = 1, t.day = 2, t.hour = 14, t.minute = 2, t.second = second;
+    return session->Step(t);
+  }
+  std::string SavedAs() {
+    MapSnapshot s;
+    if (!session->Snapshot(&s)) return "";
+    ZChar name[96];
+    ProposeCsvName(s, name, 96);
+    return Narrow(name) + " " + std::to_string(s.regions.Count());
+  }
+};
+
+struct Expect {
+  std::function<void(SessionRig&)> before;
+  const char* title;
+  bool stale;
+  const char* saved;  // the name a save proposes, and its regions
+};
+
+void Drive(SessionRig& rig, const std::vector<Expect>& steps) {
+  int second = 10;
+  for (const Expect& e : steps) {
+    if (e.before) e.before(rig);
+    const MapChanges c = rig.Step(second);
+    EXPECT_EQ(Narrow(rig.session->Title()), e.title) << second;
+    EXPECT_EQ(rig.session->Stale(), e.stale) << second;
+    EXPECT_EQ(rig.session->Warning(), e.title[0] == '!') << second;
+    EXPECT_FALSE(c.flash && e.title[0] != '!') << second;
+    EXPECT_EQ(rig.SavedAs(), e.saved) << second;
+    ++second;
+  }
+  EXPECT_EQ(rig.api.OpenHandles(), rig.session->State() == kMapConnected ? 1u : 0u);
+}
+
+TEST(MapSession, KeepsTheLastReadingOfAProcessGoneUntilItsNameRunsAgain) {
+  SessionRig rig;
+  ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  Drive(rig, {
+                 {nullptr, "zormap - waiting for xtop.exe", false, ""},
+                 {[](SessionRig& r) { r.Start(7); }, "! zormap - xtop.exe (PID 7)", false,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {[](SessionRig& r) { r.Exit(7); },
+                  "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {nullptr, "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
+                  "xtop-7-20260102-140211.csv 2"},
+                 {[](SessionRig& r) { r.Start(9); }, "! zormap - xtop.exe (PID 9)", false,
+                  "xtop-9-20260102-140214.csv 2"},
+                 // Cut short by an exit mid-walk: the last whole reading stays.
+                 {[](SessionRig& r) { r.api.Find(9)->failQueryAt = 3; },
+                  "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140214.csv 2"},
+             });
+  EXPECT_EQ(rig.session->Regions().Count(), 2u);
+  EXPECT_EQ(rig.session->Map().kind[0], kMapPrivateCommitted);
+  // A save writes the reading of the moment it was asked for, whatever comes
+  // while its dialog is open.
+  MapSnapshot kept;
+  ASSERT_TRUE(rig.session->Snapshot(&kept));
+  rig.Exit(9);
+  rig.Step(20);
+  rig.Start(11);
+  rig.api.Find(11)->regions = {{0x10000, 0x100000, kMemCommit, kMemPrivate, 4, 0x10000},
+                               {0x110000, 0x100000, kMemReserve, kMemPrivate, 0, 0x110000},
+                               {0x210000, 0x7FDE0000, kMemFree}};
+  rig.Step(21);
+  EXPECT_EQ(rig.session->Regions().Count(), 3u);
+  EXPECT_EQ(kept.pid, 9u);
+  EXPECT_EQ(kept.regions.Count(), 2u);
+}
+
+TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
+  SessionRig rig;
+  rig.Start(7);
+  rig.Start(9);  // two of the name: the lookup by name finds 7 first
+  rig.api.Add(12, Z("\\Device\\HarddiskVolume1\\other.exe"));
+  Drive(rig, {
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 9); },
+                  "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140210.csv 2"},
+                 {[](SessionRig& r) { r.Exit(9); },
+                  "zormap - waiting for xtop.exe (PID 9 exited 14:02:11)", true,
+                  "xtop-9-20260102-140210.csv 2"},
+                 {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140212.csv 2"},
+                 // The PID passed to another process since the list was made.
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 12); },
+                  "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140213.csv 2"},
+                 {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 13); },
+                  "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140214.csv 2"},
+             });
+  // By PID from the command line: that process alone, its exit the end.
+  ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT(""), 7, reason));
+  Drive(rig, {
+                 {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"},
+                 {[](SessionRig& r) { r.Exit(7); }, "zormap - xtop.exe (PID 7) (exited)", true,
+                  "xtop-7-20260102-140210.csv 2"},
+             });
+}
+
+TEST(MapSession, MeasuresA64BitTargetAgainstNoCeiling) {
+  SessionRig rig;
+  rig.api.selfWow64 = true;
+  rig.Start(7);  // not under WOW64 where this program is: 64-bit
+  ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  Drive(rig, {{nullptr, "zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"}});
+  const std::string figures = Narrow(rig.session->FiguresText());
+  EXPECT_EQ(figures.substr(0, figures.find("\r\nRegions")),
+            "Virtual size: 2 MB\r\n64-bit process: no 32-bit ceiling");
+  EXPECT_EQ(figures.find('%'), std::string::npos) << figures;
+}
+
+// Narrow dots and backslashes, wide capitals, the rest in between.
+class ProportionalFont : public TextMeasure {
+ public:
+  int Width(const ZChar* text, size_t units) override {
+    int w = 0;
+    for (size_t i = 0; i < units && text[i]; ++i)
+      w += text[i] == '.' || text[i] == '\\' || text[i] == 'l' ? 3 : text[i] < 'a' ? 9 : 6;
+    return w;
+  }
+};
+
+TEST(MapPanels, FitAPathToTheWidthByGivingUpItsMiddleNeverItsName) {
+  const ZString path = Z("\\Device\\HarddiskVolume1\\cad\\plugins\\render.dll");
+  struct Case {
+    int width;
+    const char* fitted;
+  } cases[] = {
+      {1000, "\\Device\\HarddiskVolume1\\cad\\plugins\\render.dll"},
+      {160, "\\Device\\H...\\plugins\\render.dll"},
+      {105, "...\\plugins\\render.dll"},  // the folder kept before the start
+      {95, "\\Devi...\\render.dll"},
+      {60, "...render.dll"},
+      {30, "...r.dll"},
+  };
+  ProportionalFont font;
+  for (const Case& c : cases) {
+    ZChar out[kImagePathUnits];
+    FitPath(font, path.c_str(), c.width, out, kImagePathUnits);
+    EXPECT_EQ(Narrow(out), c.fitted) << c.width;
+    EXPECT_LE(font.Width(out, ZLen(out)), std::max(c.width, font.Width(ZT("..."), 3)));
+  }
+  // A panel holds its heading and seven lines, each within the width.
+  ZChar text[kPanelUnits];
+  PanelText panel(font, 200, text, kPanelUnits, ZT("Largest allocations:"));
+  int accepted = 0;
+  for (int i = 0; i < 12; ++i) accepted += panel.Line(ZT("4 MB, 0 MB committed"), path.c_str());
+  EXPECT_EQ(accepted, kPanelLines - 1);
+  const std::string all = Narrow(text);
+  for (size_t at = 0, end; at < all.size(); at = end + 2) {
+    end = std::min(all.find("\r\n", at), all.size());
+    const ZString line = Z(all.substr(at, end - at).c_str());
+    EXPECT_LE(font.Width(line.c_str(), line.size()), 200) << all.substr(at, end - at);
+  }
+}
+
+TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
+  for (int line : {13, 16, 24, 40}) {
+    MapMetrics m;
+    m.lineHeight = line, m.labelWidth = 5 * line, m.legendWidth = 12 * line;
+    int width = 0, height = 0;
+    MinMapClient(m, &width, &height);
+    const MapWindowLayout l = LayoutMapWindow(width, height, m);
+    const MapLayout cells = LayoutMap(l.grid.right - l.grid.left, l.grid.bottom - l.grid.top,
+                                      kMapMaxCells, m.labelWidth);
+    EXPECT_GE(cells.cellHeight, kMapMinCellPixels) << line;
+    EXPECT_GE(cells.cellWidth, kMapMinCellPixels) << line;
+    EXPECT_LE(l.figures.right, l.legend.left) << line;
+    EXPECT_GE(l.cellPanel.top, l.grid.bottom) << line;
+    EXPECT_EQ(l.cellPanel.bottom - l.cellPanel.top, kPanelLines * line) << line;
+  }
+}
+
+}  // namespace
