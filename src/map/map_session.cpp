@@ -134,8 +134,7 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   if (f.ceiling.is64Bit)
     warning_.Clear();  // measured against nothing it could reach
   else
-    c->flash = warning_.Update(thresholds_, f.ceiling.known, f.stats.largestUsable >> 20,
-                               PercentOfCeiling(f), CeilingMb(f));
+    c->flash = warning_.Update(thresholds_, WarningReadingOf(f));
   c->look = on != warning_.On() || wasStale;
   ZChar text[kMapFiguresUnits];
   FormatMapFigures(f, text, kMapFiguresUnits);
