@@ -11,9 +11,9 @@ bool StartDetachedCommand(const wchar_t* commandLine) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  const BOOL started = CreateProcessW(nullptr, line, nullptr, nullptr, FALSE,
-                                      CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE, nullptr,
-                                      nullptr, &si, &pi);
+  const BOOL started =
+      CreateProcessW(nullptr, line, nullptr, nullptr, FALSE,
+                     CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &si, &pi);
   const DWORD error = GetLastError();
   ZFree(line);
   if (!started) {

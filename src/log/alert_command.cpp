@@ -4,8 +4,8 @@ namespace {
 
 // The placeholder at p (its text through the closing brace), or -1.
 int PlaceholderAt(const ZChar* p, size_t* length) {
-  static const char* const kNames[] = {"{PID}",        "{NAME}",       "{VIRTUAL_MB}",
-                                       "{LARGEST_USABLE_MB}", "{CEILING_MB}", "{KIND}"};
+  static const char* const kNames[] = {
+      "{PID}", "{NAME}", "{VIRTUAL_MB}", "{LARGEST_USABLE_MB}", "{CEILING_MB}", "{KIND}"};
   for (int i = 0; i < 6; ++i) {
     const char* n = kNames[i];
     size_t k = 0;
@@ -32,12 +32,24 @@ bool ExpandAlertCommand(const ZChar* pattern, const AlertValues& v, ZChar* out, 
     }
     p += length;
     switch (which) {
-      case 0: b.AddInt(v.pid); break;
-      case 1: b.Add(v.name ? v.name : ZT("")); break;
-      case 2: b.AddInt(v.virtualMb); break;
-      case 3: if (v.usableKnown) b.AddInt(static_cast<int64_t>(v.largestUsableMb)); break;
-      case 4: if (v.usableKnown) b.AddInt(static_cast<int64_t>(v.ceilingMb)); break;
-      default: b.AddAscii(v.kind); break;
+      case 0:
+        b.AddInt(v.pid);
+        break;
+      case 1:
+        b.Add(v.name ? v.name : ZT(""));
+        break;
+      case 2:
+        b.AddInt(v.virtualMb);
+        break;
+      case 3:
+        if (v.usableKnown) b.AddInt(static_cast<int64_t>(v.largestUsableMb));
+        break;
+      case 4:
+        if (v.usableKnown) b.AddInt(static_cast<int64_t>(v.ceilingMb));
+        break;
+      default:
+        b.AddAscii(v.kind);
+        break;
     }
   }
   return !b.Truncated();

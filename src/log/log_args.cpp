@@ -38,8 +38,18 @@ bool Is(const ZChar* a, const char* name) {
   return !*name && !*a;
 }
 
-enum OptionId { kInterval, kRows, kFile, kWarnBelow, kWarnAt, kWarnMinutes, kRun, kEventLog,
-                kSaveMap, kOptions };
+enum OptionId {
+  kInterval,
+  kRows,
+  kFile,
+  kWarnBelow,
+  kWarnAt,
+  kWarnMinutes,
+  kRun,
+  kEventLog,
+  kSaveMap,
+  kOptions
+};
 
 // Each option with its range; a zero max takes a text rather than a number,
 // and a null range text takes no value at all.
@@ -100,12 +110,13 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
     if (!ZAllDigits(v)) return Fail(error, "option ", a, " takes a whole number");
     if (!ZParseUint32(v, &n) || n < option.min || n > option.max)
       return Fail(error, option.range, v);
-    uint32_t* field[] = {&args->intervalSeconds, &args->rows, nullptr, &args->warnBelowMb,
-                         &args->warnAtPercent, &args->warnMinutes};
+    uint32_t* field[] = {&args->intervalSeconds, &args->rows,          nullptr,
+                         &args->warnBelowMb,     &args->warnAtPercent, &args->warnMinutes};
     *field[id] = n;
   }
   if (args->run && !args->warnBelowMb && !args->warnAtPercent && !args->warnMinutes)
-    return Fail(error, "--run needs a warning to start it: --warn-below, --warn-at or --warn-minutes");
+    return Fail(error,
+                "--run needs a warning to start it: --warn-below, --warn-at or --warn-minutes");
   if (!target) return Fail(error, "no process name or PID given");
   static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");
   return ParseTarget(target, args->name, &args->pid, error);

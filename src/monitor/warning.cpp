@@ -80,8 +80,10 @@ bool Warning::Update(const WarningThresholds& t, const WarningReading& r, uint32
   const uint32_t before = on_;
   for (int k = 0; k < kWarningKinds; ++k) {
     const uint32_t bit = 1u << k;
-    if (!(on_ & bit) && crossed[k]) on_ |= bit;
-    else if ((on_ & bit) && clear[k]) on_ &= ~bit;
+    if (!(on_ & bit) && crossed[k])
+      on_ |= bit;
+    else if ((on_ & bit) && clear[k])
+      on_ &= ~bit;
   }
   if (cameOn) *cameOn = on_ & ~before;
   if (wentOff) *wentOff = before & ~on_;

@@ -16,13 +16,13 @@ TEST(Trend, MeetsTheCeilingFromTheTimeTheReadingsTook) {
       {59, 1000, 0, 1, Trend::kTooFew},  // less than a minute
       {61, 1000, 0, 0, Trend::kNotGrowing},
       {120, 1000, 0, -2, Trend::kNotGrowing},
-      {120, 1000, 0, 2, 10},              // 1200 MB left at 2 MB a second
-      {120, 2000, 0, 2, 10},              // slower readings: the same growth a second
-      {2, 60000, 0, 2, Trend::kTooFew},   // two readings are no line
-      {3, 60000, 0, 2, 10},               // a reading a minute forms one
-      {6, 60000, 0, 2, 10},               // and keeps it within the five minutes
-      {40, 5000, 0xFFFF0000u, 2, 10},     // across the tick count's wrap
-      {100, 1000, 0, 2, 10},              // after a gap (below)
+      {120, 1000, 0, 2, 10},             // 1200 MB left at 2 MB a second
+      {120, 2000, 0, 2, 10},             // slower readings: the same growth a second
+      {2, 60000, 0, 2, Trend::kTooFew},  // two readings are no line
+      {3, 60000, 0, 2, 10},              // a reading a minute forms one
+      {6, 60000, 0, 2, 10},              // and keeps it within the five minutes
+      {40, 5000, 0xFFFF0000u, 2, 10},    // across the tick count's wrap
+      {100, 1000, 0, 2, 10},             // after a gap (below)
   };
   for (const Case& c : cases) {
     Trend t;
