@@ -209,7 +209,7 @@ int BenchLogRow(int runs) {
     }
     FollowStep step;
     follower->Step(&step);
-    WriteLogRow(nul, ClockMs() / 1000, step);
+    WriteLogRow(nul, LocalTimeOf(ClockMs() / 1000), step);
     return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);
   };
   int result = CompareWithBareWalk(runs, "row", row);
