@@ -14,12 +14,8 @@ bool StartDetachedCommand(const wchar_t* commandLine) {
   const BOOL started =
       CreateProcessW(nullptr, line, nullptr, nullptr, FALSE,
                      CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &si, &pi);
-  const DWORD error = GetLastError();
   ZFree(line);
-  if (!started) {
-    SetLastError(error);
-    return false;
-  }
+  if (!started) return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return true;

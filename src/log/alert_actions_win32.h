@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // Started without waiting, inheriting no handles, with no console window of
-// its own, so that nothing it prints lands in the log. False with the last
-// error set when it cannot be started.
+// its own, so that nothing it prints lands in the log. False when it cannot
+// be started.
 bool StartDetachedCommand(const wchar_t* commandLine);
 
 // An entry from the source "Zorvane"; where that source is not registered
