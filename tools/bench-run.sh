@@ -25,6 +25,7 @@ run() {
   echo
   wine zor_bench.exe vsize
   wine zor_bench.exe row
+  wine zor_bench.exe row --maps
   wine open_bench.exe
   wine zor_bench.exe map "$here\\zormap.exe"
   wine zor_bench.exe threads

@@ -65,7 +65,7 @@ ZBuilder& ZBuilder::AddAscii(const char* s) {
   return *this;
 }
 
-ZBuilder& ZBuilder::AddInt(int64_t v) {
+ZBuilder& ZBuilder::AddInt(int64_t v, int width) {
   char digits[24];
   uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
   int n = 0;
@@ -74,6 +74,7 @@ ZBuilder& ZBuilder::AddInt(int64_t v) {
     u /= 10;
   } while (u);
   if (v < 0) Put('-');
+  for (; width > n; --width) Put('0');
   while (n) Put(static_cast<ZChar>(digits[--n]));
   return *this;
 }

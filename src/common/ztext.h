@@ -33,7 +33,8 @@ class ZBuilder {
  public:
   ZBuilder(ZChar* buf, size_t cap);
   ZBuilder& Add(const ZChar* s);
-  ZBuilder& AddInt(int64_t v);
+  // Zero-padded to width digits.
+  ZBuilder& AddInt(int64_t v, int width = 1);
   ZBuilder& AddAscii(const char* s);
   size_t Length() const { return len_; }
   bool Truncated() const { return truncated_; }

@@ -3,13 +3,22 @@
 #include "monitor/follow.h"
 
 const char kLogUsage[] =
-    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID\r\n"
+    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [--warn-below MB]\r\n"
+    "                  [--warn-at PERCENT] [--warn-minutes N] [--run \"COMMAND\"]\r\n"
+    "                  [--event-log] [--save-map DIR] NAME|PID\r\n"
     "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\r\n"
     "        again after it exits\r\n"
     "  PID   that process only, until it exits\r\n"
     "  -i    seconds between rows, 1 to 3600 (default 1)\r\n"
     "  -n    stop after that many rows (default: until Ctrl+C)\r\n"
-    "  -o    append the rows to FILE (default: standard output)\r\n";
+    "  -o    append the rows to FILE (default: standard output)\r\n"
+    "  --warn-below    warn when the largest usable block falls under MB (1 to 4096)\r\n"
+    "  --warn-at       warn at that share of the target's ceiling (1 to 100)\r\n"
+    "  --warn-minutes  warn when the trend meets the ceiling within N minutes (1 to 1440)\r\n"
+    "  --run       start COMMAND when a warning comes on; {PID}, {NAME}, {VIRTUAL_MB},\r\n"
+    "              {LARGEST_USABLE_MB}, {CEILING_MB} and {KIND} are replaced\r\n"
+    "  --event-log also write each warning to the Application event log\r\n"
+    "  --save-map  save the map as CSV in DIR at each warning and before an exit\r\n";
 
 namespace {
 
@@ -24,6 +33,42 @@ bool Fail(ZChar* error, const char* what, const ZChar* value = nullptr, const ch
   return false;
 }
 
+bool Is(const ZChar* a, const char* name) {
+  while (*name && *a == static_cast<ZChar>(*name)) ++a, ++name;
+  return !*name && !*a;
+}
+
+enum OptionId {
+  kInterval,
+  kRows,
+  kFile,
+  kWarnBelow,
+  kWarnAt,
+  kWarnMinutes,
+  kRun,
+  kEventLog,
+  kSaveMap,
+  kOptions
+};
+
+// Each option with its range; a zero max takes a text rather than a number,
+// and a null range text takes no value at all.
+const struct {
+  const char* name;
+  uint32_t min, max;
+  const char* range;
+} kOptionTable[kOptions] = {
+    {"-i", 1, 3600, "-i must be from 1 to 3600 seconds, not "},
+    {"-n", 1, 0xFFFFFFFFu, "-n must be from 1 to 4294967295 rows, not "},
+    {"-o", 0, 0, "option -o needs a file name"},
+    {"--warn-below", 1, 4096, "--warn-below must be from 1 to 4096 MB, not "},
+    {"--warn-at", 1, 100, "--warn-at must be from 1 to 100 percent, not "},
+    {"--warn-minutes", 1, 1440, "--warn-minutes must be from 1 to 1440 minutes, not "},
+    {"--run", 0, 0, "option --run needs a command"},
+    {"--event-log", 0, 0, nullptr},
+    {"--save-map", 0, 0, "option --save-map needs a folder"},
+};
+
 }  // namespace
 
 bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* error) {
@@ -36,7 +81,7 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
       return true;
     }
   }
-  bool seen[3] = {false, false, false};  // -i, -n, -o
+  bool seen[kOptions] = {};
   for (int i = 1; i < argc; ++i) {
     const ZChar* a = argv[i];
     if (a[0] != '-' || !a[1]) {
@@ -44,30 +89,34 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
       target = a;
       continue;
     }
-    if ((a[1] != 'i' && a[1] != 'n' && a[1] != 'o') || a[2])
-      return Fail(error, "unknown option ", a);
-    bool& given = seen[a[1] == 'i' ? 0 : a[1] == 'n' ? 1 : 2];
-    if (given) return Fail(error, "option ", a, " is given twice");
-    given = true;
+    int id = 0;
+    while (id < kOptions && !Is(a, kOptionTable[id].name)) ++id;
+    if (id == kOptions) return Fail(error, "unknown option ", a);
+    if (seen[id]) return Fail(error, "option ", a, " is given twice");
+    seen[id] = true;
+    const auto& option = kOptionTable[id];
+    if (!option.range) {
+      args->eventLog = true;
+      continue;
+    }
     if (i + 1 >= argc) return Fail(error, "option ", a, " needs a value");
     const ZChar* v = argv[++i];
-    if (a[1] == 'o') {
-      if (!*v) return Fail(error, "option -o needs a file name");
-      args->file = v;
+    if (!option.max) {
+      if (!*v) return Fail(error, option.range);
+      (id == kFile ? args->file : id == kRun ? args->run : args->saveMapDir) = v;
       continue;
     }
     uint32_t n = 0;
     if (!ZAllDigits(v)) return Fail(error, "option ", a, " takes a whole number");
-    if (a[1] == 'i') {
-      if (!ZParseUint32(v, &n) || n < 1 || n > 3600)
-        return Fail(error, "-i must be from 1 to 3600 seconds, not ", v);
-      args->intervalSeconds = n;
-    } else {
-      if (!ZParseUint32(v, &n) || n < 1)
-        return Fail(error, "-n must be from 1 to 4294967295 rows, not ", v);
-      args->rows = n;
-    }
+    if (!ZParseUint32(v, &n) || n < option.min || n > option.max)
+      return Fail(error, option.range, v);
+    uint32_t* field[] = {&args->intervalSeconds, &args->rows,          nullptr,
+                         &args->warnBelowMb,     &args->warnAtPercent, &args->warnMinutes};
+    *field[id] = n;
   }
+  if (args->run && !args->warnBelowMb && !args->warnAtPercent && !args->warnMinutes)
+    return Fail(error,
+                "--run needs a warning to start it: --warn-below, --warn-at or --warn-minutes");
   if (!target) return Fail(error, "no process name or PID given");
   static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");
   return ParseTarget(target, args->name, &args->pid, error);

@@ -1,5 +1,5 @@
 // The command line of zorlog.exe:
-//   zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] NAME|PID
+//   zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [warnings and actions] NAME|PID
 #pragma once
 #include <stdint.h>
 
@@ -12,6 +12,14 @@ struct LogArgs {
   ZChar name[kTextUnits] = {0};  // the image name followed, when pid is 0
   uint32_t pid = 0;              // that process only
   bool help = false;             // /?, -h or --help: the usage, nothing else
+  // Warnings, each 0 when not asked for.
+  uint32_t warnBelowMb = 0;    // the largest usable block under this, 1 to 4096
+  uint32_t warnAtPercent = 0;  // the virtual size at this share of the ceiling, 1 to 100
+  uint32_t warnMinutes = 0;    // the trend reaching the ceiling within this, 1 to 1440
+  // What a warning does besides a line on standard error.
+  const ZChar* run = nullptr;         // a command started with the placeholders replaced
+  bool eventLog = false;              // an entry in the Application event log
+  const ZChar* saveMapDir = nullptr;  // the map saved here, and the last one before an exit
 };
 
 enum { kLogErrorUnits = 160 };

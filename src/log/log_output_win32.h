@@ -8,6 +8,9 @@
 // The system clock in milliseconds since 1601, UTC.
 uint64_t ClockMs();
 
-// The row labelled with that UTC second of the system clock, in local time, in
-// one write so that a log ended any way holds no half row.
-bool WriteLogRow(HANDLE out, uint64_t second, const FollowStep& step);
+// A UTC second of the system clock in local time, as the rows carry it.
+LogTime LocalTimeOf(uint64_t second);
+
+// The row labelled with that time, in one write so that a log ended any way
+// holds no half row.
+bool WriteLogRow(HANDLE out, const LogTime& time, const FollowStep& step);

@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include "common/console_win32.h"
+#include "log/alert_actions_win32.h"
 #include "log/log_args.h"
 #include "log/log_output_win32.h"
 #include "log/log_row.h"
+#include "log/log_watch.h"
+#include "map/map_save_win32.h"
 #include "log/row_clock.h"
 
 namespace {
@@ -96,7 +99,39 @@ HANDLE OpenLog(const wchar_t* path, bool* header) {
   return file;
 }
 
+// The watch's actions carried out: nothing here waits on what it starts.
+class SystemActions : public WatchActions {
+ public:
+  explicit SystemActions(const ZChar* folder) : folder_(folder) {}
+  void Say(const ZChar* line) override { ::Say(line); }
+  bool Start(const ZChar* commandLine) override { return StartDetachedCommand(commandLine); }
+  bool Report(const ZChar* line, bool warning) override {
+    return ReportToEventLog(line, warning);
+  }
+  bool SaveMap(const RegionTable& regions, const ZChar* fileName) override {
+    wchar_t path[MAX_PATH + kTextUnits + 40];
+    ZBuilder b(path, MAX_PATH + kTextUnits + 40);
+    b.Add(folder_);
+    const int n = lstrlenW(folder_);
+    if (n && folder_[n - 1] != '\\' && folder_[n - 1] != '/') b.AddAscii("\\");
+    b.Add(fileName);
+    if (b.Truncated()) return false;
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool written = WriteMapCsv(file, regions);
+    CloseHandle(file);
+    if (!written) DeleteFileW(path);  // no half map left to mislead
+    return written;
+  }
+
+ private:
+  const ZChar* folder_;
+};
+
 int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
+  LogWatch watch(args);
+  SystemActions actions(args.saveMapDir);
   uint32_t rows = 0;
   RowClock clock(args.intervalSeconds, ClockMs(), GetTickCount());
   for (;;) {
@@ -105,10 +140,11 @@ int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
     if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0) return 0;
     if (!turn.row) continue;
     FollowStep step;
-    follower->Step(&step);
-    for (int i = 0; i < step.statusCount; ++i) Say(step.status[i]);
+    follower->Step(&step, watch.Sink());
+    const LogTime time = LocalTimeOf(turn.second);
+    watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
     if (step.row) {
-      if (!WriteLogRow(out, turn.second, step)) {
+      if (!WriteLogRow(out, time, step)) {
         SayError(L"cannot write the log", L"");
         return 1;
       }
@@ -128,6 +164,16 @@ int wmain(int argc, wchar_t** argv) {
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), kLogUsage, lstrlenA(kLogUsage));
     return 0;
   }
+  if (args.saveMapDir && !CanWriteFolder(args.saveMapDir)) {
+    wchar_t line[kConsoleLineUnits];
+    ZBuilder(line, kConsoleLineUnits)
+        .Add(args.saveMapDir)
+        .AddAscii(" is no folder that maps can be saved in");
+    SayError(line);
+    return 1;
+  }
+  // Elevated, a service can be followed too; otherwise nothing changes.
+  EnableDebugPrivilege();
   // The target first: a PID that is not running leaves no file behind.
   TargetFollower follower(args.name, args.pid);
   wchar_t reason[kFollowErrorUnits];

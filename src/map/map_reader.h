@@ -51,3 +51,5 @@ struct SavedName {
   int year, month, day, hour, minute, second;
 };
 bool ParseSavedName(const ZChar* path, SavedName* out);
+// That form for a reading: the image without ".exe", always terminated.
+void FormatSavedName(const SavedName& s, ZChar* out, size_t units);

@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include "map/map_reader.h"
+#include "monitor/exit_code.h"
+
 namespace {
 
 // One walk feeds both the map and the table of regions.
@@ -22,19 +25,12 @@ class BothSinks : public RegionSink {
 };
 
 // digits of at most 4.
-void AddPadded(ZBuilder& b, unsigned value, int digits) {
-  ZChar text[5];
-  for (int i = digits - 1; i >= 0; --i, value /= 10) text[i] = static_cast<ZChar>('0' + value % 10);
-  text[digits] = 0;
-  b.Add(text);
-}
-
 void AddTimeOfDay(ZBuilder& b, const MapTime& t) {
-  AddPadded(b, t.hour, 2);
+  b.AddInt(t.hour, 2);
   b.AddAscii(":");
-  AddPadded(b, t.minute, 2);
+  b.AddInt(t.minute, 2);
   b.AddAscii(":");
-  AddPadded(b, t.second, 2);
+  b.AddInt(t.second, 2);
 }
 
 }  // namespace
@@ -97,6 +93,8 @@ MapChanges MapSession::Step(const MapTime& now) {
   } else if (was) {
     exitPid_ = pid;
     exitTime_ = now;
+    exitCodeKnown_ = step.exitCodeKnown;
+    exitCode_ = step.exitCode;
     if (step.finished && chosen_) {  // the picked process is gone: its name from now on
       follower_.Follow(name_, 0);
       chosen_ = false;
@@ -104,6 +102,13 @@ MapChanges MapSession::Step(const MapTime& now) {
     state_ = follower_.Pid() == pid && step.finished ? kMapExited : kMapLastReading;
     warning_.Clear();  // the last reading stays, greyed, but warns no more
     c.look = true;
+    if (exitCodeKnown_) {  // how it ended, under the figures of its last reading
+      const size_t length = ZLen(figuresText_);
+      ZBuilder(figuresText_ + length, kMapFiguresUnits - length).AddAscii("\r\nExited with ");
+      const size_t more = ZLen(figuresText_);
+      FormatExitCode(exitCode_, figuresText_ + more, kMapFiguresUnits - more);
+      c.figures = true;
+    }
   }
   Retitle(&c);
   return c;
@@ -134,8 +139,7 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   if (f.ceiling.is64Bit)
     warning_.Clear();  // measured against nothing it could reach
   else
-    c->flash = warning_.Update(thresholds_, f.ceiling.known, f.stats.largestUsable >> 20,
-                               PercentOfCeiling(f), CeilingMb(f));
+    c->flash = warning_.Update(thresholds_, WarningReadingOf(f));
   c->look = on != warning_.On() || wasStale;
   ZChar text[kMapFiguresUnits];
   FormatMapFigures(f, text, kMapFiguresUnits);
@@ -144,6 +148,13 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   readingPid_ = step.pid;
   readingTime_ = now;
   ZCopy(readingName_, kTextUnits, follower_.Name());
+}
+
+void MapSession::AddExitCode(ZBuilder& b) const {
+  if (!exitCodeKnown_) return;
+  ZChar code[48];
+  FormatExitCode(exitCode_, code, 48);
+  b.AddAscii(" with ").Add(code);
 }
 
 void MapSession::Retitle(MapChanges* c) {
@@ -162,12 +173,15 @@ void MapSession::Retitle(MapChanges* c) {
       b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(follower_.Pid()).AddAscii(")");
       break;
     case kMapExited:
-      b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(exitPid_).AddAscii(") (exited)");
+      b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(exitPid_).AddAscii(") (exited");
+      AddExitCode(b);
+      b.AddAscii(")");
       break;
     case kMapLastReading:
       b.AddAscii("waiting for ").Add(follower_.Name()).AddAscii(" (PID ").AddInt(exitPid_);
       b.AddAscii(" exited ");
       AddTimeOfDay(b, exitTime_);
+      AddExitCode(b);
       b.AddAscii(")");
       break;
   }
@@ -184,24 +198,10 @@ bool MapSession::Snapshot(MapSnapshot* out) const {
 }
 
 void ProposeCsvName(const MapSnapshot& s, ZChar* out, size_t units) {
-  ZChar stem[kTextUnits];
-  ZCopy(stem, kTextUnits, s.name);
-  const size_t length = ZLen(stem);
-  const char* exe = ".exe";
-  bool isExe = length > 4;
-  for (size_t i = 0; isExe && i < 4; ++i) {
-    const ZChar ch = stem[length - 4 + i];
-    isExe = (ch >= 'A' && ch <= 'Z' ? ch + 32 : ch) == exe[i];
-  }
-  if (isExe) stem[length - 4] = 0;
-  ZBuilder b(out, units);
-  b.Add(stem).AddAscii("-").AddInt(s.pid).AddAscii("-");
-  AddPadded(b, s.time.year, 4);
-  AddPadded(b, s.time.month, 2);
-  AddPadded(b, s.time.day, 2);
-  b.AddAscii("-");
-  AddPadded(b, s.time.hour, 2);
-  AddPadded(b, s.time.minute, 2);
-  AddPadded(b, s.time.second, 2);
-  b.AddAscii(".csv");
+  SavedName n;
+  ZCopy(n.image, kTextUnits, s.name);
+  n.pid = s.pid;
+  n.year = s.time.year, n.month = s.time.month, n.day = s.time.day;
+  n.hour = s.time.hour, n.minute = s.time.minute, n.second = s.time.second;
+  FormatSavedName(n, out, units);
 }

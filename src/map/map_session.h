@@ -79,6 +79,7 @@ class MapSession {
   void Restart();
   void Read(const FollowStep& step, const MapTime& now, MapChanges* c);
   void Retitle(MapChanges* c);
+  void AddExitCode(ZBuilder& b) const;  // " with 0x... (words)" when it is known
   TargetFollower follower_;
   MapState state_ = kMapNoTarget;
   bool chosen_ = false;  // following a picked PID, the name after it
@@ -94,6 +95,8 @@ class MapSession {
   ZChar readingName_[kTextUnits] = {0};
   MapTime readingTime_, exitTime_;
   uint32_t exitPid_ = 0;
+  bool exitCodeKnown_ = false;
+  uint32_t exitCode_ = 0;
   ZChar title_[kMapTitleUnits] = {0};
   ZChar figuresText_[kMapFiguresUnits] = {0};
 };

@@ -8,12 +8,12 @@
 enum { kCeilingReasonUnits = 48 };
 
 struct TargetCeiling {
-  bool known = false;     // false for a 64-bit process or an unreadable header
-  bool is64Bit = false;   // no 32-bit ceiling at all
-  uint32_t mb = 0;        // as the target's GlobalMemoryStatusEx would say, >> 20
-  uint64_t lastByte = 0;  // its last usable address, when known
-  uint32_t flaggedMb = 0;       // what the large-address-aware flag would give one without it
-  uint64_t stackReserve = 0;    // its executable's default stack reservation, 0 when unread
+  bool known = false;         // false for a 64-bit process or an unreadable header
+  bool is64Bit = false;       // no 32-bit ceiling at all
+  uint32_t mb = 0;            // as the target's GlobalMemoryStatusEx would say, >> 20
+  uint64_t lastByte = 0;      // its last usable address, when known
+  uint32_t flaggedMb = 0;     // what the large-address-aware flag would give one without it
+  uint64_t stackReserve = 0;  // its executable's default stack reservation, 0 when unread
   ZChar reason[kCeilingReasonUnits] = {0};
 };
 

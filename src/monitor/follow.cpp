@@ -1,5 +1,6 @@
 #include "monitor/follow.h"
 
+#include "monitor/exit_code.h"
 #include "monitor/proclist.h"
 #include "sysinfo/system_api.h"
 
@@ -113,7 +114,17 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
       code != kStillActive)
     sizeKb = 0;
   if (!sizeKb) {
+    step->exitLine = step->statusCount;
     Status(step, "", ") exited");
+    step->exitCodeKnown =
+        Processes().GetExitCodeProcess(handle_, &step->exitCode) && step->exitCode != kStillActive;
+    if (step->exitCodeKnown) {
+      ZChar* line = step->status[step->exitLine];
+      const size_t length = ZLen(line);
+      ZBuilder(line + length, kFollowStatusUnits - length).AddAscii(" with ");
+      const size_t more = ZLen(line);
+      FormatExitCode(step->exitCode, line + more, kFollowStatusUnits - more);
+    }
     Disconnect();
     if (byPid_) {
       step->finished = true;

@@ -24,6 +24,11 @@ struct FollowStep {
   TargetCeiling ceiling;
   AddressSpaceStats stats;
   ThreadSplit threads;  // who holds the private bytes
+  // The followed process ended: its status line, and its exit code where
+  // the system still gives it.
+  int exitLine = -1;
+  bool exitCodeKnown = false;
+  uint32_t exitCode = 0;
 };
 
 // A command line's target: a PID (digits, 1 to 2^32 - 1) or an image name

@@ -238,9 +238,15 @@ TEST(ZorLog, WaitsForTheNameFollowsItsExitAndTheNextProcessOfThatName) {
   ASSERT_EQ(log.Wait(), 0u);
 
   const std::string a = std::to_string(first.Pid()), b = std::to_string(second.Pid());
-  EXPECT_EQ(log.Err(), (std::vector<std::string>{"waiting for " + n, Connected(name, first.Pid()),
-                                                 n + " (PID " + a + ") exited", "waiting for " + n,
-                                                 Connected(name, second.Pid())}));
+  std::vector<std::string> err = log.Err();
+  // How it ended: a normal exit, after what it was watched doing.
+  const std::string exited = n + " (PID " + a + ") exited with 0x00000000 (a normal exit), watched ";
+  ASSERT_EQ(err.size(), 5u);
+  EXPECT_EQ(err[2].substr(0, exited.size()), exited);
+  err[2] = "exited";
+  EXPECT_EQ(err, (std::vector<std::string>{"waiting for " + n, Connected(name, first.Pid()),
+                                           "exited", "waiting for " + n,
+                                           Connected(name, second.Pid())}));
   std::vector<std::string> lines = log.Out();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], kHeader);
@@ -359,6 +365,69 @@ TEST(ZorLog, RefusesToAppendToALogOfAnotherKindAndLeavesItAsItWas) {
   EXPECT_NE(log.Err().at(0).find("does not begin with this version's header"), std::string::npos);
   EXPECT_EQ(ReadAll(csv), old);
   DeleteFileW(csv.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// Left unattended: one warning line, one command and one map for a crossing
+// however many rows stay under it; an end told by its exit code, with the
+// last whole map kept.
+TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
+  const std::wstring name = L"ZorLogWarn" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name), dir = TempFile(L"maps"),
+                     ran = TempFile(L"ran.txt");
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+  auto maps = [&dir] {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW((dir + L"\\*.csv").c_str(), &f);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f))
+      found.push_back(f.cFileName);
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return found;
+  };
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  ZorLog log;
+  ASSERT_TRUE(log.Launch(L"--warn-below 128 --run \"cmd /c echo {PID} {LARGEST_USABLE_MB} >>" + ran +
+                         L"\" --save-map \"" + dir + L"\" " + name));
+  ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= 2; }, 20000));
+  const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
+  ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
+  const size_t rows = log.Out().size();
+  ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= rows + 4 && !ReadAll(ran).empty(); },
+                      30000));
+  std::istringstream words(ReadAll(ran));
+  unsigned long pid = 0, usable = 0;
+  words >> pid >> usable;
+  EXPECT_EQ(pid, target.Pid());
+  EXPECT_LT(usable, 128u);
+  EXPECT_EQ(Lines(ReadAll(ran)).size(), 1u);
+  EXPECT_EQ(maps().size(), 1u);
+  auto count = [&log](const std::string& text) {
+    const std::vector<std::string> err = log.Err();
+    return std::count_if(err.begin(), err.end(), [&](const std::string& line) {
+      return line.find(text) != std::string::npos;
+    });
+  };
+  EXPECT_EQ(count("zorlog: warn-below at "), 1);
+
+  target.Exit(0xC0000017);
+  ASSERT_TRUE(WaitFor([&] { return count("waiting for") == 1; }, 20000));
+  EXPECT_EQ(count(") exited with 0xC0000017 (not enough memory), watched "), 1);
+  const std::vector<std::wstring> saved = maps();
+  ASSERT_EQ(saved.size(), 2u);  // and the last reading before the exit
+  const std::wstring stem = name.substr(0, name.size() - 4) + L"-" + std::to_wstring(pid) + L"-";
+  for (const std::wstring& file : saved) {
+    EXPECT_EQ(file.compare(0, stem.size(), stem), 0) << Utf8(file);
+    EXPECT_EQ(ReadAll(dir + L"\\" + file).compare(0, 5, "base,"), 0) << Utf8(file);
+    DeleteFileW((dir + L"\\" + file).c_str());
+  }
+  RemoveDirectoryW(dir.c_str());
+  DeleteFileW(ran.c_str());
+  RemoveCopy(exe);
 }
 
 }  // namespace

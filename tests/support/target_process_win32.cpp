@@ -70,11 +70,12 @@ std::string TargetProcess::Command(const std::string& line) {
   return ReadLine();
 }
 
-void TargetProcess::Exit() {
+void TargetProcess::Exit(unsigned long code) {
   if (!process_) return;
   if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    const std::string line = "exit " + std::to_string(code) + "\n";
     DWORD n;
-    WriteFile(in_, "exit\n", 5, &n, nullptr);
+    WriteFile(in_, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
     if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
   }
 }

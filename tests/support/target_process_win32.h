@@ -17,7 +17,7 @@ class TargetProcess {
   // Sends one command line and returns the answer line.
   std::string Command(const std::string& line);
   // Asks the process to exit and waits for it; the handle stays open.
-  void Exit();
+  void Exit(unsigned long code = 0);  // the code the target ends with
 
   DWORD Pid() const { return pid_; }
   HANDLE Handle() const { return process_; }

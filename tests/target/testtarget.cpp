@@ -6,7 +6,7 @@
 //              [--grow KB] [--every MS] [--steps N] [--lifetime SECONDS]
 //
 // Commands on stdin, one a line: "reserve KB [N]", "commit KB [N]", "touch KB"
-// (commits the first KB of the last reservation), "exit". Every action
+// (commits the first KB of the last reservation), "exit [CODE]". Every action
 // answers "ok reserved=KB committed=KB" (totals so far). "probe BYTES" tries
 // to reserve BYTES + 64 KB, then BYTES, frees what it got and answers
 // "probe exact=0|1 larger=0|1". "fill" reserves all the space there is and
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
       CloseHandle(CreateThread(nullptr, 0, Churn, every, 0, nullptr));
       printf("churning\n");
     }
-    if (!strcmp(cmd, "exit")) return 0;
+    if (!strcmp(cmd, "exit")) ExitProcess(static_cast<UINT>(kb));
     if (!strcmp(cmd, "reserve")) Allocate(kb, n, false);
     else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);
     else if (!strcmp(cmd, "touch")) Touch(kb);

@@ -40,6 +40,17 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
   EXPECT_EQ(args.intervalSeconds, 1u);
   EXPECT_EQ(args.rows, 0u);
   EXPECT_EQ(args.file, nullptr);
+  EXPECT_EQ(args.warnBelowMb + args.warnAtPercent + args.warnMinutes, 0u);
+  EXPECT_FALSE(args.eventLog);
+  ASSERT_TRUE(Parse({"--warn-below", "4096", "--warn-at", "1", "--warn-minutes", "1440", "--run",
+                     "cmd /c echo {PID}", "--event-log", "--save-map", "C:\\maps", "x.exe"},
+                    &args, &error));
+  EXPECT_EQ(args.warnBelowMb, 4096u);
+  EXPECT_EQ(args.warnAtPercent, 1u);
+  EXPECT_EQ(args.warnMinutes, 1440u);
+  EXPECT_EQ(Narrow(args.run), "cmd /c echo {PID}");
+  EXPECT_TRUE(args.eventLog);
+  EXPECT_EQ(Narrow(args.saveMapDir), "C:\\maps");
   const std::string longest(63, 'a'), tooLong(64, 'a');
   ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
   for (const char* help : {"/?", "-h", "--help"}) {
@@ -70,6 +81,16 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
       {"d:xtop.exe"},
       {"-o", "a", "-o", "b", "x.exe"},  // an option twice
       {"-i", "1", "x.exe", "-i", "2"},
+      {"--warn-below", "0", "x.exe"},  // each threshold's range
+      {"--warn-below", "4097", "x.exe"},
+      {"--warn-at", "101", "x.exe"},
+      {"--warn-minutes", "0", "x.exe"},
+      {"--warn-minutes", "1441", "x.exe"},
+      {"--warn-at", "90", "--run", "", "x.exe"},  // no command
+      {"--run", "cmd", "x.exe"},                  // nothing to start it
+      {"--save-map", "", "x.exe"},
+      {"--event-log", "--event-log", "x.exe"},
+      {"--warn", "1", "x.exe"},
   };
   for (const auto& words : bad) {
     std::string joined;
@@ -221,9 +242,12 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_EQ(step.peakMb, 2u);
 
   // Gone between the lookup and the walk: every line of the interval kept.
-  p.exitCode = 0;
+  p.exitCode = 0xC0000017;
   follower.Step(&step);
-  EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;waiting for xtop.exe;");
+  EXPECT_EQ(statuses(step),
+            "xtop.exe (PID 7) exited with 0xC0000017 (not enough memory);waiting for xtop.exe;");
+  EXPECT_EQ(step.exitLine, 0);
+  EXPECT_TRUE(step.exitCodeKnown);
   EXPECT_FALSE(step.row);
   EXPECT_FALSE(step.finished);
   p.exitCode = kStillActive;
@@ -233,6 +257,8 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_EQ(statuses(step),
             "connected to xtop.exe (PID 7): ceiling unknown (image header "
             "unreadable);xtop.exe (PID 7) exited;waiting for xtop.exe;");
+  EXPECT_EQ(step.exitLine, 1);
+  EXPECT_FALSE(step.exitCodeKnown);
 
   // By PID: the log ends when that process goes.
   p.exitCodeReadable = true;
@@ -246,7 +272,7 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   const std::vector<RegionInfo> regions = p.regions;  // p moves as processes grow
   api.Add(7, Z("\\Device\\HarddiskVolume1\\other.exe")).regions = regions;
   one.Step(&step);
-  EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited;");
+  EXPECT_EQ(statuses(step), "xtop.exe (PID 7) exited with 0x00000000 (a normal exit);");
   EXPECT_TRUE(step.finished);
   EXPECT_FALSE(TargetFollower(ZT(""), 8).Start(error));
   EXPECT_EQ(Narrow(error), "PID 8 is not running or cannot be read");

@@ -34,7 +34,7 @@ struct SessionRig {
     p.header = ImageHeader(false);
   }
   void Exit(uint32_t pid) {
-    api.Find(pid)->exitCode = 0;
+    api.Find(pid)->exitCode = 0xC0000017;  // out of memory
     api.pidList.erase(std::remove(api.pidList.begin(), api.pidList.end(), pid), api.pidList.end());
   }
   MapChanges Step(int second) {
@@ -83,10 +83,13 @@ TEST(MapSession, KeepsTheLastReadingOfAProcessGoneUntilItsNameRunsAgain) {
                  {[](SessionRig& r) { r.Start(7); }, "! zormap - xtop.exe (PID 7)", false,
                   "xtop-7-20260102-140211.csv 2"},
                  {[](SessionRig& r) { r.Exit(7); },
-                  "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
-                  "xtop-7-20260102-140211.csv 2"},
-                 {nullptr, "zormap - waiting for xtop.exe (PID 7 exited 14:02:12)", true,
-                  "xtop-7-20260102-140211.csv 2"},
+                  "zormap - waiting for xtop.exe (PID 7 exited 14:02:12 with 0xC0000017 (not "
+                  "enough memory))",
+                  true, "xtop-7-20260102-140211.csv 2"},
+                 {nullptr,
+                  "zormap - waiting for xtop.exe (PID 7 exited 14:02:12 with 0xC0000017 (not "
+                  "enough memory))",
+                  true, "xtop-7-20260102-140211.csv 2"},
                  {[](SessionRig& r) { r.Start(9); }, "! zormap - xtop.exe (PID 9)", false,
                   "xtop-9-20260102-140214.csv 2"},
                  // Cut short by an exit mid-walk: the last whole reading stays.
@@ -120,8 +123,9 @@ TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
                  {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 9); },
                   "! zormap - xtop.exe (PID 9)", false, "xtop-9-20260102-140210.csv 2"},
                  {[](SessionRig& r) { r.Exit(9); },
-                  "zormap - waiting for xtop.exe (PID 9 exited 14:02:11)", true,
-                  "xtop-9-20260102-140210.csv 2"},
+                  "zormap - waiting for xtop.exe (PID 9 exited 14:02:11 with 0xC0000017 (not "
+                  "enough memory))",
+                  true, "xtop-9-20260102-140210.csv 2"},
                  {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140212.csv 2"},
                  // The PID passed to another process since the list was made.
                  {[](SessionRig& r) { r.session->FollowChosen(ZT("xtop.exe"), 12); },
@@ -134,7 +138,8 @@ TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
   ASSERT_TRUE(rig.session->Follow(ZT(""), 7, reason));
   Drive(rig, {
                  {nullptr, "! zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"},
-                 {[](SessionRig& r) { r.Exit(7); }, "zormap - xtop.exe (PID 7) (exited)", true,
+                 {[](SessionRig& r) { r.Exit(7); },
+                  "zormap - xtop.exe (PID 7) (exited with 0xC0000017 (not enough memory))", true,
                   "xtop-7-20260102-140210.csv 2"},
              });
 }

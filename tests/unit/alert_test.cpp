@@ -1,0 +1,156 @@
+// What zorlog.exe says and starts when a warning comes on or the target ends.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "log/alert_command.h"
+#include "log/log_watch.h"
+#include "monitor/exit_code.h"
+#include "support/fakes.h"
+
+namespace {
+
+TEST(AlertCommand, ReplacesKnownPlaceholdersAndLeavesTheRest) {
+  const ZString name = Z("my cad.exe");
+  AlertValues v;
+  v.pid = 1234;
+  v.name = name.c_str();
+  v.virtualMb = 3900;
+  v.largestUsableMb = 97;
+  v.ceilingMb = 4095;
+  v.kind = "warn-below";
+  v.usableKnown = true;
+  const struct {
+    const char *pattern, *expected;
+    bool known;
+  } cases[] = {
+      {"cmd /c echo {PID} {LARGEST_USABLE_MB}>>f", "cmd /c echo 1234 97>>f", true},
+      {"x \"{NAME}\" {VIRTUAL_MB}/{CEILING_MB} {KIND}", "x \"my cad.exe\" 3900/4095 warn-below",
+       true},
+      {"{X} {PID {pid} %PID% {}{PID}}", "{X} {PID {pid} %PID% {}1234}", true},
+      {"{LARGEST_USABLE_MB}|{CEILING_MB}|", "||", false},  // not known: nothing
+      {"", "", true},
+  };
+  for (const auto& c : cases) {
+    v.usableKnown = c.known;
+    ZChar out[128];
+    EXPECT_TRUE(ExpandAlertCommand(Z(c.pattern).c_str(), v, out, 128)) << c.pattern;
+    EXPECT_EQ(Narrow(out), c.expected) << c.pattern;
+  }
+  ZChar small[8];
+  EXPECT_FALSE(ExpandAlertCommand(Z("echo {NAME}").c_str(), v, small, 8));
+  EXPECT_EQ(Narrow(small), "echo my");
+}
+
+TEST(ExitCode, NamesTheCodeInHexAndTheWellKnownOnesInWords) {
+  const struct {
+    uint32_t code;
+    const char* text;
+  } cases[] = {
+      {0, "0x00000000 (a normal exit)"},
+      {3, "0x00000003 (abort)"},
+      {0xC0000017, "0xC0000017 (not enough memory)"},
+      {0xE06D7363, "0xE06D7363 (C++ exception)"},
+      {0xC0000409, "0xC0000409 (stack buffer overrun)"},
+      {1, "0x00000001"},
+      {0xFFFFFFFF, "0xFFFFFFFF"},
+  };
+  for (const auto& c : cases) {
+    ZChar out[64];
+    FormatExitCode(c.code, out, 64);
+    EXPECT_EQ(Narrow(out), c.text);
+  }
+  ZChar cut[12];
+  FormatExitCode(0xC0000005, cut, 12);
+  EXPECT_EQ(Narrow(cut), "0xC0000005 ");
+}
+
+// What the watch asked of the system, one entry a call: "say: ...",
+// "start: ...", "report W|I: ...", "map: FILE (N regions)".
+class RecordedActions : public WatchActions {
+ public:
+  void Say(const ZChar* line) override { calls.push_back("say: " + Narrow(line)); }
+  bool Start(const ZChar* command) override {
+    calls.push_back("start: " + Narrow(command));
+    return startable;
+  }
+  bool Report(const ZChar* line, bool warning) override {
+    calls.push_back(std::string("report ") + (warning ? "W: " : "I: ") + Narrow(line));
+    return true;
+  }
+  bool SaveMap(const RegionTable& regions, const ZChar* file) override {
+    calls.push_back("map: " + Narrow(file) + " (" + std::to_string(regions.Count()) + ")");
+    return true;
+  }
+  std::vector<std::string> calls;
+  bool startable = true;
+};
+
+// A target with one reservation that it grows into its free space, read
+// through the real follower, warned of once per crossing, its command, event
+// entry and map given once, and its end told with its figures and last map.
+TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
+  FakeProcessApi api;
+  FakeSystemApi system;
+  ResetSystemInfoCache();
+  FakeProcess& p = api.Add(7, Z("\\Device\\x\\xtop.exe"));
+  p.header = ImageHeader(true);
+  auto free = [&p](uint64_t mb) {  // a 2 GB space whose largest usable block is mb
+    p.regions = {{0x10000, 0x7FFE0000 - (mb << 20), kMemReserve, kMemPrivate},
+                 {0x7FFF0000 - (mb << 20), mb << 20, kMemFree}};
+  };
+  LogArgs args;
+  std::string error;
+  const ZString run = Z("cmd /c echo {PID} {LARGEST_USABLE_MB} {KIND}>>f"), dir = Z("C:\\maps");
+  args.warnBelowMb = 128;
+  args.run = run.c_str();
+  args.eventLog = true;
+  args.saveMapDir = dir.c_str();
+  LogWatch watch(args);
+  RecordedActions actions;
+  TargetFollower follower(ZT("xtop.exe"), 0);
+  int second = 0;
+  auto step = [&](uint64_t freeMb, bool startable = true) {
+    if (freeMb) free(freeMb);
+    actions.calls.clear();
+    actions.startable = startable;
+    FollowStep s;
+    follower.Step(&s, watch.Sink());
+    watch.Step(s, follower.Name(), LogTime{2026, 12, 8, 3, 14, second}, 1000u * second, &actions);
+    ++second;
+  };
+  const std::string on = "say: zorlog: warn-below at 2026-12-08 03:14:0";
+  step(500);
+  ASSERT_EQ(actions.calls.size(), 1u);  // connected
+  step(100);
+  ASSERT_EQ(actions.calls.size(), 4u);
+  EXPECT_EQ(actions.calls[0].substr(0, on.size() + 1), on + "1");
+  EXPECT_NE(actions.calls[0].find("largest usable block 100 MB (warns under 128 MB); xtop.exe "
+                                  "(PID 7) 1947 MB of 2047 MB"),
+            std::string::npos);
+  EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
+  EXPECT_EQ(actions.calls[2], "start: cmd /c echo 7 100 warn-below>>f");
+  EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2)");
+  step(90);  // still under: nothing more
+  EXPECT_TRUE(actions.calls.empty());
+  step(200);
+  ASSERT_EQ(actions.calls.size(), 2u);
+  EXPECT_EQ(actions.calls[0].substr(0, 40), "say: zorlog: warn-below cleared at 2026-");
+  EXPECT_EQ(actions.calls[1].substr(0, 10), "report I: ");
+  step(60, false);  // again, and the command cannot be started
+  ASSERT_EQ(actions.calls.size(), 5u);
+  EXPECT_EQ(actions.calls[3], "say: zorlog: cannot start cmd /c echo 7 60 warn-below>>f");
+
+  p.exitCode = 0xC0000017;
+  step(0);
+  ASSERT_EQ(actions.calls.size(), 4u);
+  EXPECT_EQ(actions.calls[0],
+            "say: xtop.exe (PID 7) exited with 0xC0000017 (not enough memory), watched 5 s; "
+            "peak 1987 MB; smallest largest usable block 60 MB at 2026-12-08 03:14:04");
+  EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
+  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031404.csv (2)");  // its last reading
+  EXPECT_EQ(actions.calls[3], "say: waiting for xtop.exe");
+}
+
+}  // namespace
