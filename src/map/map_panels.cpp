@@ -17,6 +17,17 @@ const ZChar* Named(const void* table, uint64_t allocationBase) {
   return static_cast<const RegionTable*>(table)->NameOf(allocationBase);
 }
 
+// "  stack of thread 1234" after the line, whole where a path would be
+// shortened; false for other private data.
+bool AddUse(ZChar* line, size_t units, PrivateUse use, uint32_t tid) {
+  ZChar name[48];
+  FormatPrivateUse(use, tid, name, 48);
+  if (!*name) return false;
+  const size_t length = ZLen(line);
+  ZBuilder(line + length, units - length).AddAscii("  ").Add(name);
+  return true;
+}
+
 }  // namespace
 
 // path[0, head) "..." path[tail, length) into out.
@@ -84,10 +95,12 @@ void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, in
   const uint32_t n = table.InCell(cell, in, kPanelLines - 1);
   for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
     const MapRegion& r = table.At(in[i]);
-    ZChar line[96], use[48];
-    FormatRegionLine(r, nullptr, line, 96);
-    FormatPrivateUse(r.use, r.tid, use, 48);
-    panel.Line(line, *use ? use : r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr);
+    ZChar line[128];
+    FormatRegionLine(r, nullptr, line, 128);
+    if (AddUse(line, 128, r.use, r.tid))
+      panel.Line(line, nullptr);
+    else
+      panel.Line(line, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr);
   }
 }
 
@@ -108,12 +121,12 @@ void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMe
   Allocation top[kPanelLines - 1];
   const uint32_t n = table.Largest(top, most);
   for (uint32_t i = 0; i < n && i < most; ++i) {
-    ZChar line[96], use[48];
+    ZChar line[128];
     const ZChar* name = top[i].name;
     top[i].name = nullptr;
-    FormatAllocationLine(top[i], line, 96);
-    FormatPrivateUse(top[i].stacks == 1 ? kUseStack : kUseOther, top[i].tid, use, 48);
-    panel.Line(line, *use ? use : name);
+    FormatAllocationLine(top[i], line, 128);
+    AddUse(line, 128, top[i].stacks == 1 ? kUseStack : kUseOther, top[i].tid);
+    panel.Line(line, name);
   }
   ZChar line[kPanelUnits / 4];
   if (shown) panel.Line(ZT("What keeps the space apart:"), nullptr);
