@@ -9,9 +9,11 @@ const uint32_t kMapColors[kMapKinds] = {
     0x78AAF5,  // private reserved: orange
     0xDC6E50,  // image: blue
     0xC864AA,  // mapped: purple
+    0xA0A028,  // thread stacks: teal
 };
 const char* const kMapKindNames[kMapKinds] = {
-    "usable free", "free, unusable", "private committed", "private reserved", "image", "mapped",
+    "usable free", "free, unusable", "private committed", "private reserved",
+    "image",       "mapped",         "thread stacks",
 };
 
 void AddressMapBuilder::Begin(uint64_t usableTop) {
@@ -37,7 +39,7 @@ void AddressMapBuilder::Add(uint64_t start, uint64_t end, MapKind kind) {
   }
 }
 
-void AddressMapBuilder::Region(const RegionInfo& r) {
+void AddressMapBuilder::Region(const RegionInfo& r, PrivateUse use) {
   const uint64_t end = r.base + r.size;
   if (r.state == kMemFree) {
     uint64_t from = r.base, to = r.base;
@@ -53,6 +55,8 @@ void AddressMapBuilder::Region(const RegionInfo& r) {
     Add(r.base, end, kMapImage);
   } else if (r.type == kMemMapped) {
     Add(r.base, end, kMapMapped);
+  } else if (use == kUseStack) {
+    Add(r.base, end, kMapStack);
   } else {
     Add(r.base, end, r.state == kMemCommit ? kMapPrivateCommitted : kMapPrivateReserved);
   }

@@ -3,6 +3,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "monitor/threads.h"
 #include "monitor/vsize.h"
 
 enum MapKind : uint8_t {
@@ -12,6 +13,7 @@ enum MapKind : uint8_t {
   kMapPrivateReserved,
   kMapImage,
   kMapMapped,
+  kMapStack,  // committed or reserved: the other private kinds are the rest
   kMapKinds
 };
 
@@ -36,7 +38,9 @@ class AddressMapBuilder : public RegionSink {
   // do; with 0 (a ceiling not known) the whole walked range, every free
   // piece then counting as usable.
   void Begin(uint64_t usableTop) override;
-  void Region(const RegionInfo& region) override;
+  void Region(const RegionInfo& region) override { Region(region, kUseOther); }
+  // A region whose use the thread census knows.
+  void Region(const RegionInfo& region, PrivateUse use);
   void Finish(AddressMap* map) const;
 
  private:

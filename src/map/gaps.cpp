@@ -1,6 +1,5 @@
 #include "map/gaps.h"
 
-#include "common/char_builder.h"
 #include "monitor/process_api.h"
 #include "monitor/vsize.h"
 
@@ -27,12 +26,6 @@ bool NextPiece(const MapRegion* r, uint32_t n, uint32_t i, Piece* p) {
 uint64_t Usable(uint64_t start, uint64_t end, uint64_t top, uint32_t granularity) {
   uint64_t from, to;
   return UsablePart(start, end, top, granularity, &from, &to) ? to - from : 0;
-}
-
-void AddHex(ZBuilder& b, uint64_t v) {
-  char text[20];
-  CharBuilder(text, sizeof text).Add("0x").Num(v, 8, 16);
-  b.AddAscii(text);
 }
 
 // Whole MB from 1 MB on, KB below.
@@ -85,9 +78,9 @@ uint32_t FindSeparators(const MapRegion* r, uint32_t n, uint64_t top, uint32_t g
 void FormatSeparator(const Separator& s, const MapRegion* regions, AllocationName names,
                      const void* context, ZChar* out, size_t units) {
   ZBuilder b(out, units);
-  AddHex(b, s.start);
+  AddHex(b, s.start, 8);
   b.AddAscii("-");
-  AddHex(b, s.end - 1);
+  AddHex(b, s.end - 1, 8);
   b.AddAscii(", ");
   AddSize(b, s.end - s.start);
   b.AddAscii(": ");

@@ -14,7 +14,7 @@ struct MapWindowLayout {
   MapRect figures, legend, grid, cellPanel, topPanel;
 };
 
-enum { kMapMargin = 6, kMapFigureLines = 6, kMapMinCellPixels = 2 };
+enum { kMapMargin = 6, kMapFigureLines = 7, kMapMinCellPixels = 2 };
 
 MapWindowLayout LayoutMapWindow(int width, int height, const MapMetrics& m);
 

@@ -1,5 +1,7 @@
 #include "map/map_panels.h"
 
+#include "map/gaps.h"
+
 namespace {
 
 int WidthOf(TextMeasure& m, const ZChar* text) { return m.Width(text, ZLen(text)); }
@@ -9,6 +11,21 @@ size_t Tail(const ZChar* path, size_t length, int n) {
   for (size_t i = length; i-- > 0;)
     if (path[i] == '\\' && --n == 0) return i;
   return 0;
+}
+
+const ZChar* Named(const void* table, uint64_t allocationBase) {
+  return static_cast<const RegionTable*>(table)->NameOf(allocationBase);
+}
+
+// "  stack of thread 1234" after the line, whole where a path would be
+// shortened; false for other private data.
+bool AddUse(ZChar* line, size_t units, PrivateUse use, uint32_t tid) {
+  ZChar name[48];
+  FormatPrivateUse(use, tid, name, 48);
+  if (!*name) return false;
+  const size_t length = ZLen(line);
+  ZBuilder(line + length, units - length).AddAscii("  ").Add(name);
+  return true;
 }
 
 }  // namespace
@@ -78,24 +95,49 @@ void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, in
   const uint32_t n = table.InCell(cell, in, kPanelLines - 1);
   for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
     const MapRegion& r = table.At(in[i]);
-    ZChar line[96];
-    FormatRegionLine(r, nullptr, line, 96);
-    panel.Line(line, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr);
+    ZChar line[128];
+    FormatRegionLine(r, nullptr, line, 128);
+    if (AddUse(line, 128, r.use, r.tid))
+      panel.Line(line, nullptr);
+    else
+      panel.Line(line, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr);
   }
 }
 
-void LargestPanel(const RegionTable& table, TextMeasure& measure, int width, ZChar* out,
-                  size_t units) {
+void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMeasure& measure,
+                  int width, ZChar* out, size_t units) {
+  // What keeps the space apart and what still fits take their lines first:
+  // only against a ceiling, which a 64-bit target has none of.
+  const uint32_t kMostApart = 2;
+  Separator apart[kMostApart];
+  const uint32_t granularity = CachedSystemInfo().allocationGranularity;
+  const uint32_t found = ceiling.known
+                             ? FindSeparators(table.All(), table.Count(), ceiling.lastByte,
+                                              granularity, apart, kMostApart)
+                             : 0;
+  const uint32_t shown = found < kMostApart ? found : kMostApart;
+  const uint32_t most = kPanelLines - 1 - (shown ? shown + 1 : 0) - (ceiling.known ? 1 : 0);
   PanelText panel(measure, width, out, units, ZT("Largest allocations:"));
   Allocation top[kPanelLines - 1];
-  const uint32_t n = table.Largest(top, kPanelLines - 1);
-  for (uint32_t i = 0; i < n && i < kPanelLines - 1; ++i) {
+  const uint32_t n = table.Largest(top, most);
+  for (uint32_t i = 0; i < n && i < most; ++i) {
+    ZChar line[128];
     const ZChar* name = top[i].name;
     top[i].name = nullptr;
-    ZChar line[96];
-    FormatAllocationLine(top[i], line, 96);
+    FormatAllocationLine(top[i], line, 128);
+    AddUse(line, 128, top[i].stacks == 1 ? kUseStack : kUseOther, top[i].tid);
     panel.Line(line, name);
   }
+  ZChar line[kPanelUnits / 4];
+  if (shown) panel.Line(ZT("What keeps the space apart:"), nullptr);
+  for (uint32_t i = 0; i < shown; ++i) {
+    FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4);
+    panel.Line(line, nullptr);
+  }
+  if (!ceiling.known) return;
+  FormatStillFits(table.All(), table.Count(), ceiling.lastByte, granularity, ceiling.stackReserve,
+                  line, kPanelUnits / 4);
+  panel.Line(line, nullptr);
 }
 
 void LegendLine(const AddressMap& map, int kind, ZChar* out, size_t units) {

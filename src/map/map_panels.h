@@ -8,6 +8,7 @@
 #include "common/ztext.h"
 #include "map/address_map.h"
 #include "map/regions.h"
+#include "monitor/ceiling.h"
 
 // How wide a text is drawn in the panels' font, in pixels.
 class TextMeasure {
@@ -16,7 +17,7 @@ class TextMeasure {
   virtual int Width(const ZChar* text, size_t units) = 0;
 };
 
-enum { kPanelLines = 8, kPanelUnits = 1600 };
+enum { kPanelLines = 10, kPanelUnits = 1600 };
 
 // The path whole when it fits width, otherwise its start and its end around
 // "...", the end keeping the file's name with its folder for as long as
@@ -40,9 +41,11 @@ class PanelText {
 // The regions of one MB of the map, largest first.
 void CellPanel(const RegionTable& table, uint32_t cell, TextMeasure& measure, int width, ZChar* out,
                size_t units);
-// The largest allocations, largest first.
-void LargestPanel(const RegionTable& table, TextMeasure& measure, int width, ZChar* out,
-                  size_t units);
+// The largest allocations, largest first; against a known ceiling, then the
+// runs that keep the space apart (none when no run would help) and what
+// still fits.
+void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMeasure& measure,
+                  int width, ZChar* out, size_t units);
 // A legend line: the kind's name and its total.
 void LegendLine(const AddressMap& map, int kind, ZChar* out, size_t units);
 // Wide enough for every legend line any map can give, beside its colour box.

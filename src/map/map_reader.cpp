@@ -25,7 +25,6 @@ const char* const kStates[] = {"commit", "reserve", "free", nullptr};
 const uint32_t kStateValues[] = {kMemCommit, kMemReserve, kMemFree};
 const char* const kTypes[] = {"", "image", "mapped", "private", nullptr};
 const uint32_t kTypeValues[] = {0, kMemImage, kMemMapped, kMemPrivate};
-const char* const kUses[] = {"", "stack", "thread block", "process block", nullptr};
 
 }  // namespace
 
@@ -37,8 +36,8 @@ MapReader::~MapReader() {
 }
 
 bool MapReader::Header(const char* line, uint32_t length) {
-  // kMapCsvHeader, and the same with the use column.
-  const uint32_t plain = static_cast<uint32_t>(strlen(kMapCsvHeader) - 2);
+  // kMapCsvHeader, and the same without its last column, use.
+  const uint32_t plain = static_cast<uint32_t>(strlen(kMapCsvHeader) - strlen(",use\r\n"));
   if (length < plain || memcmp(line, kMapCsvHeader, plain)) return false;
   hasUse_ = length > plain;
   return !hasUse_ || Is(line + plain, length - plain, ",use");
@@ -60,7 +59,7 @@ bool MapReader::Row(const char* line, uint32_t length, char* why) {
   uint64_t protect;
   const int state = Lookup(f.text[kState], f.length[kState], kStates);
   const int type = Lookup(f.text[kType], f.length[kType], kTypes);
-  const int use = hasUse_ ? Lookup(f.text[kUse], f.length[kUse], kUses) : 0;
+  const int use = hasUse_ ? Lookup(f.text[kUse], f.length[kUse], kMapUseNames) : 0;
   ZChar name[kImagePathUnits];
   if (!ParseCsvNumber(f.text[kBase], f.length[kBase], true, &r.base) ||
       !ParseCsvNumber(f.text[kSize], f.length[kSize], false, &r.size) || !r.size ||

@@ -1,5 +1,7 @@
 #include "map/map_save_win32.h"
 
+#include <stdlib.h>
+
 #include "common/console_win32.h"
 #include "monitor/follow.h"
 
@@ -34,7 +36,10 @@ int Fail(int code, const char* what, const wchar_t* value = nullptr, const char*
 }  // namespace
 
 bool WriteMapCsv(HANDLE file, const RegionTable& table) {
-  static char buffer[65536];
+  // Its own buffer, not a shared one: zorlog.exe writes with it too.
+  enum { kBufferBytes = 65536 };
+  char* buffer = static_cast<char*>(malloc(kBufferBytes));
+  if (!buffer) return false;
   size_t used = 0;
   DWORD written = 0;
   auto flush = [&] {
@@ -45,16 +50,19 @@ bool WriteMapCsv(HANDLE file, const RegionTable& table) {
   };
   used = lstrlenA(kMapCsvHeader);
   CopyMemory(buffer, kMapCsvHeader, used);
-  for (uint32_t i = 0; i < table.Count(); ++i) {
+  bool ok = true;
+  for (uint32_t i = 0; ok && i < table.Count(); ++i) {
     const MapRegion& r = table.At(i);
     char line[4 * kImagePathUnits];
     size_t n = FormatCsvLine(r, r.state != kMemFree ? table.NameOf(r.allocationBase) : nullptr,
                              line, sizeof line);
-    if (used + n > sizeof buffer && !flush()) return false;
+    if (used + n > kBufferBytes) ok = flush();
     CopyMemory(buffer + used, line, n);
     used += n;
   }
-  return flush();
+  ok = ok && flush();
+  free(buffer);
+  return ok;
 }
 
 bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table) {
@@ -87,6 +95,7 @@ int SaveFromCommandLine(int argc, wchar_t** argv) {
   if (!step.row || !step.stats.whole)
     return Fail(1, "", argv[3], " is not running or cannot be read");
   table.Keep();
+  table.MarkUses(follower.Census());
   table.NameAllocations(follower.Pid());
   // Never over an existing file: a kept map is not lost to a second run.
   HANDLE file =

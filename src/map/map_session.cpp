@@ -2,29 +2,12 @@
 
 #include <string.h>
 
+#include "map/gaps.h"
 #include "map/map_reader.h"
 #include "monitor/exit_code.h"
 
 namespace {
 
-// One walk feeds both the map and the table of regions.
-class BothSinks : public RegionSink {
- public:
-  BothSinks(RegionSink* a, RegionSink* b) : a_(a), b_(b) {}
-  void Begin(uint64_t usableTop) override {
-    a_->Begin(usableTop);
-    b_->Begin(usableTop);
-  }
-  void Region(const RegionInfo& region) override {
-    a_->Region(region);
-    b_->Region(region);
-  }
-
- private:
-  RegionSink *a_, *b_;
-};
-
-// digits of at most 4.
 void AddTimeOfDay(ZBuilder& b, const MapTime& t) {
   b.AddInt(t.hour, 2);
   b.AddAscii(":");
@@ -83,8 +66,7 @@ MapChanges MapSession::Step(const MapTime& now) {
   const bool was = follower_.Connected();
   const uint32_t pid = follower_.Pid();
   FollowStep step;
-  BothSinks sink(&builder_, &regions_);
-  follower_.Step(&step, &sink);
+  follower_.Step(&step, &regions_);
   if (!was && follower_.Connected()) Restart();  // a new process: its own trend and warning
   if (follower_.Connected()) {
     state_ = kMapConnected;
@@ -116,13 +98,20 @@ MapChanges MapSession::Step(const MapTime& now) {
 
 void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c) {
   const bool wasStale = readingPid_ != step.pid;
+  // The map from the regions kept, once the census knows whose they are.
+  regions_.Keep();
+  regions_.MarkUses(follower_.Census());
+  builder_.Begin(regions_.Top());
+  for (uint32_t i = 0; i < regions_.Count(); ++i) {
+    const MapRegion& r = regions_.At(i);
+    builder_.Region({r.base, r.size, r.state, r.type, r.protect, r.allocationBase}, r.use);
+  }
   AddressMap fresh;
   builder_.Finish(&fresh);
   c->map = fresh.cells != map_.cells || memcmp(fresh.kind, map_.kind, fresh.cells) ||
            fresh.largestStart != map_.largestStart || fresh.largestEnd != map_.largestEnd;
   c->legend = memcmp(fresh.bytes, map_.bytes, sizeof fresh.bytes) != 0;
   map_ = fresh;
-  regions_.Keep();
   regions_.NameAllocations(step.pid);
   c->reading = true;
 
@@ -143,6 +132,9 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   c->look = on != warning_.On() || wasStale;
   ZChar text[kMapFiguresUnits];
   FormatMapFigures(f, text, kMapFiguresUnits);
+  ZChar flag[kMapFiguresUnits];
+  if (FormatFlagLine(f.ceiling, flag, kMapFiguresUnits))
+    ZBuilder(text + ZLen(text), kMapFiguresUnits - ZLen(text)).AddAscii("\r\n").Add(flag);
   c->figures = !ZEqual(text, figuresText_);
   ZCopy(figuresText_, kMapFiguresUnits, text);
   readingPid_ = step.pid;

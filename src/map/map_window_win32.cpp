@@ -50,7 +50,8 @@ void ShowPanels() {
   }
   text[0] = 0;  // nothing read of this target yet
   if (g.session.HasReading())
-    LargestPanel(g.session.Regions(), measure, WidthOf(g.topPanel), text, kPanelUnits);
+    LargestPanel(g.session.Regions(), g.session.Figures().ceiling, measure, WidthOf(g.topPanel),
+                 text, kPanelUnits);
   SetText(g.topPanel, text);
 }
 

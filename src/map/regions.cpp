@@ -2,27 +2,20 @@
 
 #include <stdlib.h>
 
-#include "common/char_builder.h"
 #include "monitor/process_api.h"
-
-const char kMapCsvHeader[] = "base,size,state,type,protect,allocation_base,name\r\n";
 
 namespace {
 
 bool HasFile(uint32_t type) { return type == kMemImage || type == kMemMapped; }
 
-const char* StateText(uint32_t state) {
-  return state == kMemCommit ? "commit" : state == kMemReserve ? "reserve" : "free";
-}
-
-const char* TypeText(uint32_t type) {
-  return type == kMemImage ? "image" : type == kMemMapped ? "mapped" : type ? "private" : "";
-}
-
-void AddHex(ZBuilder& b, uint64_t v, int width) {
-  char text[20];
-  CharBuilder(text, sizeof text).Add("0x").Num(v, width, 16);
-  b.AddAscii(text);
+// Into out[0, *n), largest first; the smallest falls off past max.
+void Rank(Allocation* out, uint32_t* n, uint32_t max, const Allocation& a) {
+  uint32_t at = *n < max ? (*n)++ : max;
+  while (at > 0 && out[at - 1].size < a.size) {
+    if (at < max) out[at] = out[at - 1];
+    --at;
+  }
+  if (at < max) out[at] = a;
 }
 
 }  // namespace
@@ -42,7 +35,10 @@ void RegionTable::Clear() {
   nameCount_ = 0;
 }
 
-void RegionTable::Begin(uint64_t) { spareCount_ = 0; }
+void RegionTable::Begin(uint64_t usableTop) {
+  spareCount_ = 0;
+  spareTop_ = usableTop;
+}
 
 void RegionTable::Region(const RegionInfo& r) {
   if (spareCount_ == spareCapacity_) {
@@ -52,7 +48,8 @@ void RegionTable::Region(const RegionInfo& r) {
     spare_ = grown;
     spareCapacity_ = more;
   }
-  spare_[spareCount_++] = {r.base, r.size, r.allocationBase, r.state, r.type, r.protect};
+  spare_[spareCount_++] = {r.base,    r.size, r.allocationBase, r.state, r.type,
+                           r.protect, 0,      kUseOther};
 }
 
 void RegionTable::Keep() {
@@ -60,6 +57,15 @@ void RegionTable::Keep() {
   const uint32_t count = count_, capacity = capacity_;
   regions_ = spare_, count_ = spareCount_, capacity_ = spareCapacity_;
   spare_ = shown, spareCount_ = count, spareCapacity_ = capacity;
+  top_ = spareTop_;
+}
+
+void RegionTable::MarkUses(const ThreadCensus& census) {
+  for (uint32_t i = 0; i < count_; ++i) {
+    MapRegion& r = regions_[i];
+    r.tid = 0;
+    r.use = r.state != kMemFree && r.type == kMemPrivate ? census.UseAt(r.base, &r.tid) : kUseOther;
+  }
 }
 
 bool RegionTable::CopyFrom(const RegionTable& other) {
@@ -70,6 +76,7 @@ bool RegionTable::CopyFrom(const RegionTable& other) {
   names_ = static_cast<Named*>(malloc(names * sizeof(Named)));
   if (!regions_ || !names_) return Clear(), false;
   capacity_ = n;
+  top_ = other.top_;
   for (count_ = 0; count_ < other.count_; ++count_) regions_[count_] = other.regions_[count_];
   for (; nameCount_ < other.nameCount_; ++nameCount_) {
     names_[nameCount_] = other.names_[nameCount_];
@@ -153,13 +160,14 @@ uint32_t RegionTable::InCell(uint32_t cell, uint32_t* indices, uint32_t max) con
 
 uint32_t RegionTable::Largest(Allocation* out, uint32_t max) const {
   uint32_t n = 0;
+  Allocation stacks = {0, 0, 0, kMemPrivate, nullptr, 0, 0};
   for (uint32_t i = 0; i < count_;) {
     const MapRegion& first = regions_[i];
     if (first.state == kMemFree) {
       ++i;
       continue;
     }
-    Allocation a = {first.allocationBase, 0, 0, first.type, nullptr};
+    Allocation a = {first.allocationBase, 0, 0, first.type, nullptr, 0, 0};
     for (; i < count_ && regions_[i].state != kMemFree &&
            regions_[i].allocationBase == first.allocationBase;
          ++i) {
@@ -167,56 +175,14 @@ uint32_t RegionTable::Largest(Allocation* out, uint32_t max) const {
       if (regions_[i].state == kMemCommit) a.committed += regions_[i].size;
     }
     if (HasFile(a.type)) a.name = NameOf(a.base);
-    uint32_t at = n < max ? n++ : max;
-    while (at > 0 && out[at - 1].size < a.size) {
-      if (at < max) out[at] = out[at - 1];
-      --at;
+    if (first.use != kUseStack) {
+      Rank(out, &n, max, a);
+      continue;
     }
-    if (at < max) out[at] = a;
+    if (!stacks.stacks++) stacks.base = a.base, stacks.tid = first.tid;
+    stacks.size += a.size;
+    stacks.committed += a.committed;
   }
+  if (stacks.stacks) Rank(out, &n, max, stacks);
   return n;
-}
-
-void FormatCellHeading(uint32_t cell, ZChar* out, size_t units) {
-  ZBuilder b(out, units);
-  const uint64_t start = static_cast<uint64_t>(cell) << 20;
-  AddHex(b, start, 8);
-  b.AddAscii(" to ");
-  AddHex(b, start + 0xFFFFF, 8);
-  b.AddAscii(":");
-}
-
-void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units) {
-  ZBuilder b(out, units);
-  AddHex(b, r.base, 8);
-  b.AddAscii("  ").AddInt(static_cast<int64_t>(r.size >> 10)).AddAscii(" KB  ");
-  b.AddAscii(StateText(r.state)).AddAscii("  ").AddAscii(TypeText(r.type)).AddAscii("  ");
-  AddHex(b, r.protect, 1);
-  if (name) b.AddAscii("  ").Add(name);
-}
-
-void FormatAllocationLine(const Allocation& a, ZChar* out, size_t units) {
-  ZBuilder b(out, units);
-  b.AddInt(static_cast<int64_t>(a.size >> 20)).AddAscii(" MB, ");
-  b.AddInt(static_cast<int64_t>(a.committed >> 20)).AddAscii(" MB committed, ");
-  b.AddAscii(TypeText(a.type)).AddAscii(" at ");
-  AddHex(b, a.base, 8);
-  if (a.name) b.AddAscii("  ").Add(a.name);
-}
-
-size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t cap) {
-  if (!cap) return 0;
-  CharBuilder b(out, cap);
-  b.Add("0x").Num(r.base, 8, 16).Add(",").Num(r.size).Add(",").Add(StateText(r.state));
-  b.Add(",").Add(TypeText(r.type)).Add(",0x").Num(r.protect, 1, 16);
-  b.Add(",0x").Num(r.allocationBase, 8, 16).Add(",\"");
-  ZChar quoted[2 * kImagePathUnits + 1];  // a quote inside doubled
-  size_t n = 0;
-  for (const ZChar* p = name ? name : ZT(""); *p && n + 2 < 2 * kImagePathUnits; ++p) {
-    if (*p == '"') quoted[n++] = '"';
-    quoted[n++] = *p;
-  }
-  quoted[n] = 0;
-  b.AddUtf8(quoted).Add("\"\r\n");
-  return b.Length();
 }

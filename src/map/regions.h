@@ -6,17 +6,22 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
+#include "monitor/threads.h"
 #include "monitor/vsize.h"
 
 struct MapRegion {
   uint64_t base, size, allocationBase;
   uint32_t state, type, protect;
+  uint32_t tid = 0;  // the thread a stack or thread block serves, 0 for none
+  PrivateUse use = kUseOther;
 };
 
 struct Allocation {
   uint64_t base, size, committed;
   uint32_t type;
   const ZChar* name;  // null when none
+  uint32_t stacks;    // thread stacks in it: 0, 1 (its thread tid), or a group of them
+  uint32_t tid;
 };
 
 // The regions of the latest whole walk, in address order, and the names of
@@ -35,6 +40,10 @@ class RegionTable : public RegionSink {
   void Region(const RegionInfo& region) override;  // dropped when the table cannot grow
   // The spare list becomes the one shown: after a walk that reached its end.
   void Keep();
+  // Who holds each private region of the list shown, as the census says.
+  void MarkUses(const ThreadCensus& census);
+  // The last byte the walk shown was to reach (0: the whole range walked).
+  uint64_t Top() const { return top_; }
   // Regions and names of another table; false, and this one empty, when
   // memory runs out.
   bool CopyFrom(const RegionTable& other);
@@ -42,13 +51,15 @@ class RegionTable : public RegionSink {
   void Clear();
   uint32_t Count() const { return count_; }
   const MapRegion& At(uint32_t i) const { return regions_[i]; }
+  const MapRegion* All() const { return regions_; }  // Count() of them
   // After a walk: names new allocations through one VM-read handle on pid,
   // forgets those gone.
   void NameAllocations(uint32_t pid);
   const ZChar* NameOf(uint64_t allocationBase) const;
   // The regions that share the cell's MB, largest first; returns how many.
   uint32_t InCell(uint32_t cell, uint32_t* indices, uint32_t max) const;
-  // The largest allocations, largest first; returns how many.
+  // The largest allocations, largest first, the thread stacks together as
+  // one when there are more than one; returns how many.
   uint32_t Largest(Allocation* out, uint32_t max) const;
 
  private:
@@ -61,6 +72,7 @@ class RegionTable : public RegionSink {
   uint32_t count_ = 0, capacity_ = 0;
   MapRegion* spare_ = nullptr;
   uint32_t spareCount_ = 0, spareCapacity_ = 0;
+  uint64_t top_ = 0, spareTop_ = 0;
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;
 };
@@ -69,8 +81,15 @@ class RegionTable : public RegionSink {
 void FormatCellHeading(uint32_t cell, ZChar* out, size_t units);
 // One line of the panel: base, size, state, type, protection, name.
 void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units);
+// "412 thread stacks: 412 MB reserved, 9 MB committed" for a group.
 void FormatAllocationLine(const Allocation& a, ZChar* out, size_t units);
 
+// "0x" and the value in at least width hex digits.
+void AddHex(ZBuilder& b, uint64_t v, int width);
+
 extern const char kMapCsvHeader[];
-// One CSV line with CR LF, always terminated; returns its length.
+// The use column's values, by PrivateUse, then null.
+extern const char* const kMapUseNames[kPrivateUses + 1];
+// One CSV line with CR LF, always terminated; returns its length. A stack
+// or thread block is named by its thread.
 size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t cap);

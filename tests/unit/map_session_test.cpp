@@ -4,6 +4,7 @@
 #include "map/map_session.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <algorithm>
 #include <functional>
@@ -167,6 +168,84 @@ class ProportionalFont : public TextMeasure {
     return w;
   }
 };
+
+// Two 1 MB stacks (threads 11 and 12), their blocks and the process block
+// in 64 KB, then the executable between two free pieces: what the map, its
+// panels, its figures and a save say of who holds the space.
+TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
+  SessionRig rig;
+  FakeProcess& p = rig.api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
+  p.header = ImageHeader(false);
+  p.mappedFiles[0x400000] = Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe");
+  p.regions = {{0x10000, 0xF0000, kMemFree}};
+  for (uint64_t stack : {0x100000, 0x200000}) {
+    p.regions.push_back({stack, 0xFD000, kMemReserve, kMemPrivate, 0, stack});
+    p.regions.push_back({stack + 0xFD000, 0x1000, kMemCommit, kMemPrivate, kPageGuard | 4, stack});
+    p.regions.push_back({stack + 0xFE000, 0x2000, kMemCommit, kMemPrivate, 4, stack});
+  }
+  for (uint64_t at : {0x300000, 0x301000, 0x302000, 0x30E000})  // blocks 11 and 12, process's
+    p.regions.push_back({at,
+                         at == 0x302000   ? 0xC000u
+                         : at == 0x30E000 ? 0x2000u
+                                          : 0x1000u,
+                         kMemCommit, kMemPrivate, 4, 0x300000});
+  p.regions.push_back({0x310000, 0xF0000, kMemFree});
+  p.regions.push_back({0x400000, 0x10000, kMemCommit, kMemImage, 2, 0x400000});
+  p.regions.push_back({0x410000, 0x7FBE0000, kMemFree});
+  std::vector<uint8_t> blocks(0x10000, 0);
+  auto put = [&blocks](uint32_t at, uint32_t value) { memcpy(&blocks[at], &value, 4); };
+  put(0x0004, 0x200000), put(0x0008, 0x1FE000), put(0x0018, 0x300000);  // thread 11's block
+  put(0x1004, 0x300000), put(0x1008, 0x2FE000), put(0x1018, 0x301000);  // thread 12's
+  put(0xE008, 0x400000);  // the process block names the image base
+  p.memory[0x300000] = blocks;
+  p.threads = {{11, 0x300000, true}, {12, 0x301000, true}};
+  p.processBlock = 0x30E000;
+  ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT(""), 7, reason));
+  rig.Step(10);
+
+  const MapSession& s = *rig.session;
+  ProportionalFont font;
+  ZChar text[kPanelUnits];
+  struct Cell {
+    uint32_t cell;
+    MapKind kind;
+    const char* says;
+  } cells[] = {{1, kMapStack, "stack of thread 11"},
+               {2, kMapStack, "stack of thread 12"},
+               {3, kMapUsableFree, "thread block of thread 12"},  // beside 960 KB free
+               {3, kMapUsableFree, "process block"}};
+  for (const Cell& c : cells) {
+    EXPECT_EQ(s.Map().kind[c.cell], c.kind) << c.cell;
+    CellPanel(s.Regions(), c.cell, font, 2000, text, kPanelUnits);
+    EXPECT_NE(Narrow(text).find(c.says), std::string::npos) << Narrow(text);
+  }
+  ZChar legend[64];
+  LegendLine(s.Map(), kMapStack, legend, 64);
+  EXPECT_EQ(Narrow(legend), "thread stacks 2 MB");
+  LargestPanel(s.Regions(), s.Figures().ceiling, font, 4000, text, kPanelUnits);
+  const std::string side = Narrow(text);
+  for (const char* line :
+       {"\r\n2 thread stacks: 2 MB reserved, 0 MB committed\r\n",
+        "\r\nWhat keeps the space apart:\r\n0x00400000-0x0040FFFF, 64 KB: 1 image: xtop.exe; "
+        "without it: 2044 MB in one block\r\nStill fits: 2043 thread stacks of 1 MB, 31 "})
+    EXPECT_NE(side.find(line), std::string::npos) << side;
+  EXPECT_NE(Narrow(s.FiguresText()).find("\r\nNot large-address-aware: the flag would raise"),
+            std::string::npos)
+      << Narrow(s.FiguresText());
+  MapSnapshot saved;
+  ASSERT_TRUE(s.Snapshot(&saved));
+  const char* rows[] = {
+      "0x00100000,1036288,reserve,private,0x0,0x00100000,\"thread 11\",stack\r\n",
+      "0x00301000,4096,commit,private,0x4,0x00300000,\"thread 12\",thread block\r\n",
+      "0x0030E000,8192,commit,private,0x4,0x00300000,\"\",process block\r\n"};
+  const uint32_t at[] = {1, 8, 10};
+  for (int i = 0; i < 3; ++i) {
+    char row[256];
+    FormatCsvLine(saved.regions.At(at[i]), nullptr, row, sizeof row);
+    EXPECT_EQ(std::string(row), rows[i]);
+  }
+}
 
 TEST(MapPanels, FitAPathToTheWidthByGivingUpItsMiddleNeverItsName) {
   const ZString path = Z("\\Device\\HarddiskVolume1\\cad\\plugins\\render.dll");

@@ -79,13 +79,13 @@ TEST(RegionTable, GroupsAllocationsNamesThemOnceAndWritesEachRegionAsCsv) {
   p.mappedFiles[0x400000] = Z("\\Device\\HarddiskVolume1\\cad\\a,\"b\".dll");
   read(regions);
 
-  const char* lines[] = {"0x00010000,196608,free,,0x0,0x00000000,\"\"\r\n",
+  const char* lines[] = {"0x00010000,196608,free,,0x0,0x00000000,\"\",\r\n",
                          "0x00400000,4096,commit,image,0x2,0x00400000,"
-                         "\"\\Device\\HarddiskVolume1\\cad\\a,\"\"b\"\".dll\"\r\n",
+                         "\"\\Device\\HarddiskVolume1\\cad\\a,\"\"b\"\".dll\",\r\n",
                          nullptr,
-                         "0x00406000,805306368,reserve,private,0x0,0x00406000,\"\"\r\n",
+                         "0x00406000,805306368,reserve,private,0x0,0x00406000,\"\",\r\n",
                          nullptr,
-                         "0x30506000,2097152,reserve,mapped,0x0,0x30406000,\"\"\r\n"};
+                         "0x30506000,2097152,reserve,mapped,0x0,0x30406000,\"\",\r\n"};
   for (uint32_t i = 0; i < table.Count(); ++i) {
     if (!lines[i]) continue;
     const MapRegion& r = table.At(i);
