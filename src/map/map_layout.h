@@ -4,6 +4,8 @@
 
 struct MapMetrics {
   int lineHeight = 16, labelWidth = 80, legendWidth = 200;
+  int margin = 6;       // kMapMargin at the system's DPI
+  int stripHeight = 0;  // the history strip's, 0 while it is hidden
 };
 
 struct MapRect {
@@ -12,9 +14,10 @@ struct MapRect {
 
 struct MapWindowLayout {
   MapRect figures, legend, grid, cellPanel, topPanel;
+  MapRect strip;  // between the map and the panels; empty while hidden
 };
 
-enum { kMapMargin = 6, kMapFigureLines = 6, kMapMinCellPixels = 2 };
+enum { kMapMargin = 6, kMapFigureLines = 6, kMapMinCellPixels = 2, kMapStripLines = 6 };
 
 MapWindowLayout LayoutMapWindow(int width, int height, const MapMetrics& m);
 

@@ -11,6 +11,9 @@
 // The target given on the command line: false with a reason for a PID that
 // is not running.
 bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason);
+// A saved file given on the command line: false with the message that
+// refuses it.
+bool OpenGiven(const wchar_t* path, wchar_t* error, size_t units);
 // Runs the window until it closes; given: a target was followed above,
 // otherwise a process is chosen first. Returns the exit code.
 int RunMapWindow(HINSTANCE instance, int show, bool given);
