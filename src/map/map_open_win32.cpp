@@ -26,6 +26,13 @@ bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, siz
   return ok;
 }
 
+bool OpenSavedFileOrSay(HWND owner, const wchar_t* path, MapSession* session) {
+  wchar_t error[kOpenErrorUnits];
+  if (OpenSavedFile(path, session, error, kOpenErrorUnits)) return true;
+  MessageBoxW(owner, error, L"zormap", MB_ICONEXCLAMATION);
+  return false;
+}
+
 bool PickSavedFile(HWND owner, wchar_t* path) {
   path[0] = 0;
   OPENFILENAMEW ofn = {};

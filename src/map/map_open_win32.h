@@ -13,6 +13,8 @@ enum { kOpenErrorUnits = MAX_PATH + 160 };
 // Reads the file whole and, once accepted, shows it in the session; false
 // with "PATH: line N: why" in error, the session then as it was.
 bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, size_t units);
+// The same from the menu or a drop: a refused file is told in a box.
+bool OpenSavedFileOrSay(HWND owner, const wchar_t* path, MapSession* session);
 // The file a user picks, into path (MAX_PATH); false when none.
 bool PickSavedFile(HWND owner, wchar_t* path);
 // The first file dropped, into path (MAX_PATH); the drop is released.

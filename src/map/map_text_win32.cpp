@@ -59,3 +59,23 @@ void PaintMapLegend(HDC dc, const MapRect& r, int line, HFONT font, const Addres
   }
   SelectObject(dc, oldFont);
 }
+
+void FirstMapWindowSize(const MapMetrics& m, int* width, int* height) {
+  MinMapClient(m, width, height);
+  RECT r = {0, 0, *width, *height};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  // Never less than the 96-DPI size grown with the system's DPI.
+  const int scaled = 720 * m.margin / kMapMargin;
+  *width = r.right - r.left > scaled ? r.right - r.left : scaled;
+  *height = r.bottom - r.top + m.lineHeight * 8;  // rows of the map above their least
+}
+
+void MinMapTrackSize(HWND window, const MapMetrics& m, MINMAXINFO* mm) {
+  RECT outer, client;
+  int width = 0, height = 0;
+  MinMapClient(m, &width, &height);
+  if (GetWindowRect(window, &outer) && GetClientRect(window, &client)) {
+    mm->ptMinTrackSize.x = width + (outer.right - outer.left) - client.right;
+    mm->ptMinTrackSize.y = height + (outer.bottom - outer.top) - client.bottom;
+  }
+}

@@ -100,11 +100,7 @@ void Restart() {
 
 // A saved file in place of what is shown; a refused one changes nothing.
 void Open(const wchar_t* path) {
-  wchar_t error[kOpenErrorUnits];
-  if (!OpenSavedFile(path, &g.session, error, sizeof error / sizeof error[0])) {
-    MessageBoxW(g.window, error, L"zormap", MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!OpenSavedFileOrSay(g.window, path, &g.session)) return;
   g.map.hoverCell = -1;
   Restart();
 }
@@ -170,18 +166,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SIZE:
       Layout();
       return 0;
-    case WM_GETMINMAXINFO: {
-      // From the font, so that a larger one cuts no row of the map.
-      RECT outer, client;
-      int width = 0, height = 0;
-      MinMapClient(g.metrics, &width, &height);
-      if (GetWindowRect(window, &outer) && GetClientRect(window, &client)) {
-        MINMAXINFO* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-        mm->ptMinTrackSize.x = width + (outer.right - outer.left) - client.right;
-        mm->ptMinTrackSize.y = height + (outer.bottom - outer.top) - client.bottom;
-      }
+    case WM_GETMINMAXINFO:  // from the font, so that a larger one cuts no row of the map
+      MinMapTrackSize(window, g.metrics, reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
-    }
     case WM_TIMER:
       Tick();
       return 0;
@@ -263,17 +250,6 @@ void Measure() {
   if (LoadStripShown()) g.metrics.stripHeight = kMapStripLines * g.metrics.lineHeight;
 }
 
-// The window's first size: the client the font needs, and never less than
-// the 96-DPI size grown with the system's DPI.
-void FirstSize(int* width, int* height) {
-  MinMapClient(g.metrics, width, height);
-  RECT r = {0, 0, *width, *height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
-  const int scaled = 720 * g.metrics.margin / kMapMargin;
-  *width = r.right - r.left > scaled ? r.right - r.left : scaled;
-  *height = r.bottom - r.top + g.metrics.lineHeight * 8;  // rows of the map above their least
-}
-
 }  // namespace
 
 bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason) {
@@ -304,7 +280,7 @@ int RunMapWindow(HINSTANCE instance, int show, bool given) {
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);
   int width = 0, height = 0;
-  FirstSize(&width, &height);
+  FirstMapWindowSize(g.metrics, &width, &height);
   HWND window = CreateWindowExW(0, kWindowClass, L"zormap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                 CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
                                 instance, nullptr);

@@ -25,6 +25,9 @@ void EditThresholds(HWND owner, MapSession* session);
 // say; *own: whether it is to be deleted.
 HFONT CreateMapFont(bool* own);
 MapMetrics MeasureMapFont(HFONT font);
+// The window's first size: the client the font needs, with room to spare.
+void FirstMapWindowSize(const MapMetrics& m, int* width, int* height);
+void MinMapTrackSize(HWND window, const MapMetrics& m, MINMAXINFO* mm);
 void PaintMapLegend(HDC dc, const MapRect& legend, int lineHeight, HFONT font,
                     const AddressMap& map);
 

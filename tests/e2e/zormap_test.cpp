@@ -418,8 +418,9 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
                                                                [](int y) { return y >= 0; })) -
                    1;
   EXPECT_LT(rows[last], rows[first]) << first << " " << last;
-  // The point under the mouse: its time and figures, in the panel.
-  PostMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(last, 1));
+  // The point under the mouse: its time and figures, in the panel (the first
+  // reading's column stays where it is as the time scale steps).
+  PostMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(first, 1));
   EXPECT_TRUE(Eventually([&] {
     const std::wstring panel = map.Text(IDC_MAP_CELL);
     return panel.find(L"reading") != std::wstring::npos &&
