@@ -295,6 +295,21 @@ TEST(ZorMap, SavesOneReadingAsCsvFromTheCommandLineAndNeverOverwrites) {
   ASSERT_EQ(sscanf(strchr(buffer, '\n') + 1, "%*[^,],%*u,%llu", &virtualMb), 1) << buffer;
   EXPECT_NEAR(static_cast<double>(taken >> 20), static_cast<double>(virtualMb), 1);
 
+  // Opened on any machine: the reservation at its address in the panel.
+  {
+    MapRun opened;
+    ASSERT_TRUE(opened.Start(L"--open \"" + csv + L"\""));
+    EXPECT_TRUE(Eventually([&] {
+      return opened.Title() == L"zormap - saved reading zormap-e2e-save.csv";
+    })) << Utf8(opened.Title());
+    wchar_t hex[16];
+    wsprintfW(hex, L"0x%08X", static_cast<unsigned>(pool));
+    opened.PointAt(pool);
+    EXPECT_TRUE(Eventually([&] {
+      return opened.Text(IDC_MAP_CELL).find(std::wstring(hex) + L"  65536 KB  reserve  private") !=
+             std::wstring::npos;
+    })) << Utf8(opened.Text(IDC_MAP_CELL));
+  }
   // A second save to the same file is refused and leaves it as it was.
   EXPECT_EQ(save(), 1u);
   std::string again;
