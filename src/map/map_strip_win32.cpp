@@ -65,6 +65,7 @@ void DrawAxis(MapStrip* s) {
     GetTextExtentPoint32W(dc, labels[i].text, length, &extent);
     if (at + 2 + extent.cx >= right) break;
     Fill(dc, at, s->plotHeight, at + 1, y, GetSysColor(COLOR_WINDOWTEXT));  // a tick
+    SetBkColor(dc, face);  // Fill set its own
     TextOutW(dc, at + 2, y, labels[i].text, length);
   }
   SelectObject(dc, oldFont);
