@@ -25,16 +25,25 @@ void Two(ZChar* out, int64_t v) {
   out[1] = static_cast<ZChar>('0' + v % 10);
 }
 
+// Civil date from days since 1970-01-01.
+void DateOf(int64_t days, int64_t* y, int64_t* m, int64_t* d) {
+  const int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+  *d = doy - (153 * mp + 2) / 5 + 1;
+  *m = mp < 10 ? mp + 3 : mp - 9;
+  *y = yoe + era * 400 + (*m <= 2);
+}
+
+int64_t DaysOf(int64_t t) { return t >= 0 ? t / 86400 : (t - 86399) / 86400; }
+
 // "HH:MM", "HH:MM:SS" under a minute's step, "MM-DD" from a day's.
 void LabelText(int64_t t, int64_t step, ZChar* out) {
-  const int64_t days = t >= 0 ? t / 86400 : (t - 86399) / 86400, s = t - days * 86400;
+  const int64_t days = DaysOf(t), s = t - days * 86400;
   if (step >= 86400) {
-    // Civil date from days since 1970-01-01.
-    const int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
-    const int64_t d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
+    int64_t y, m, d;
+    DateOf(days, &y, &m, &d);
     Two(out, m);
     out[2] = '-';
     Two(out + 3, d);
@@ -62,6 +71,21 @@ int64_t HistorySeconds(int year, int month, int day, int hour, int minute, int s
   return days * 86400 + hour * 3600 + minute * 60 + second;
 }
 
+void FormatHistoryTime(int64_t t, ZChar* out) {
+  int64_t y, m, d;
+  const int64_t days = DaysOf(t);
+  DateOf(days, &y, &m, &d);
+  if (y < 0 || y > 9999) y = 0;
+  Two(out, y / 100);
+  Two(out + 2, y);
+  out[4] = '-';
+  Two(out + 5, m);
+  out[7] = '-';
+  Two(out + 8, d);
+  out[10] = ' ';
+  LabelText(t, 1, out + 11);  // hh:mm:ss
+}
+
 HistoryReading ReadingOf(int64_t time, const FollowStep& step) {
   HistoryReading r = {time, {step.virtualMb, kNoFigure, kNoFigure}};
   if (step.ceiling.known) {
@@ -76,7 +100,7 @@ void History::Clear() {
     b.readings = 0;
     for (HistoryRange& r : b.range) r = kNoRange;
   }
-  readings_ = top_ = 0;
+  readings_ = top_ = filled_ = 0;
   start_ = 0;
   span_ = 1;
 }
@@ -93,6 +117,7 @@ void History::Double() {
     for (HistoryRange& r : buckets_[i].range) r = kNoRange;
   }
   span_ *= 2;
+  filled_ = (filled_ + 1) / 2;
 }
 
 HistoryChange History::Add(const HistoryReading& reading) {
@@ -106,6 +131,7 @@ HistoryChange History::Add(const HistoryReading& reading) {
   }
   const int64_t index = offset / span_;
   change.bucket = index < kHistoryBuckets ? static_cast<uint32_t>(index) : kHistoryBuckets - 1;
+  if (change.bucket >= filled_) filled_ = change.bucket + 1;
   Bucket& b = buckets_[change.bucket];
   ++b.readings;
   ++readings_;

@@ -19,6 +19,9 @@ const uint32_t kNoFigure = 0xFFFFFFFFu;
 
 // Seconds of local time since 1970-01-01 00:00, the history's clock.
 int64_t HistorySeconds(int year, int month, int day, int hour, int minute, int second);
+// "yyyy-mm-dd hh:mm:ss" of such a time, always terminated (20 units).
+enum { kHistoryTimeUnits = 20 };
+void FormatHistoryTime(int64_t t, ZChar* out);
 
 struct HistoryReading {
   int64_t time;  // HistorySeconds
@@ -61,6 +64,8 @@ class History {
   int64_t Span() const { return span_; }  // seconds per bucket
   // The highest figure of any series, for the strip's scale (0 when none).
   uint32_t Top() const { return top_; }
+  // Buckets up to the last that holds a reading: the part of the strip in use.
+  uint32_t Filled() const { return filled_; }
 
   // A strip width pixels wide spans all the buckets, the first reading at
   // its left edge: column x shows the buckets from BucketOf(x, width) up to
@@ -79,6 +84,6 @@ class History {
   };
   void Double();
   Bucket buckets_[kHistoryBuckets];
-  uint32_t readings_ = 0, top_ = 0;
+  uint32_t readings_ = 0, top_ = 0, filled_ = 0;
   int64_t start_ = 0, span_ = 1;
 };

@@ -4,6 +4,8 @@
 
 struct MapMetrics {
   int lineHeight = 16, labelWidth = 80, legendWidth = 200;
+  int margin = 6;       // kMapMargin at the system's DPI
+  int stripHeight = 0;  // the history strip's, 0 while it is hidden
 };
 
 struct MapRect {
@@ -12,9 +14,11 @@ struct MapRect {
 
 struct MapWindowLayout {
   MapRect figures, legend, grid, cellPanel, topPanel;
+  MapRect strip;  // between the map and the panels; empty while hidden
 };
 
-enum { kMapMargin = 6, kMapFigureLines = 7, kMapMinCellPixels = 2 };
+// The figures hold six lines, the flag's and, after an exit, how it ended.
+enum { kMapMargin = 6, kMapFigureLines = 8, kMapMinCellPixels = 2, kMapStripLines = 6 };
 
 MapWindowLayout LayoutMapWindow(int width, int height, const MapMetrics& m);
 

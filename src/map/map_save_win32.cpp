@@ -9,8 +9,8 @@ namespace {
 
 typedef BOOL(WINAPI* AttachConsoleProc)(DWORD);
 
-// On standard error when there is one, or the console of whoever started
-// us (a GUI program gets none of its own); otherwise the exit code alone.
+}  // namespace
+
 void Report(const wchar_t* text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (!err || err == INVALID_HANDLE_VALUE) {
@@ -23,6 +23,8 @@ void Report(const wchar_t* text) {
   ZBuilder(line, kConsoleLineUnits).AddAscii("zormap: ").Add(text);
   if (err && err != INVALID_HANDLE_VALUE) SayLine(err, line);
 }
+
+namespace {
 
 int Fail(int code, const char* what, const wchar_t* value = nullptr, const char* after = "") {
   wchar_t text[kConsoleLineUnits];

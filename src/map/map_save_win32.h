@@ -18,3 +18,8 @@ bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table);
 // console of whoever started it. Never a window: it may run unattended,
 // where a message box would wait for nobody.
 int SaveFromCommandLine(int argc, wchar_t** argv);
+
+// "zormap: text" on standard error when there is one, or the console of
+// whoever started us (a GUI program gets none of its own); otherwise nothing:
+// the exit code alone speaks.
+void Report(const wchar_t* text);

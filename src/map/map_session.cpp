@@ -34,6 +34,7 @@ bool MapSession::Follow(const ZChar* name, uint32_t pid, ZChar* reason) {
   map_ = AddressMap();
   figures_ = MapFigures();
   figuresText_[0] = 0;
+  history_.Clear();
   Restart();
   const bool running = !pid || follower_.Start(reason);
   if (!running) state_ = kMapNoTarget;
@@ -62,7 +63,7 @@ void MapSession::Stop() {
 
 MapChanges MapSession::Step(const MapTime& now) {
   MapChanges c;
-  if (state_ == kMapNoTarget || state_ == kMapExited) return c;
+  if (state_ == kMapNoTarget || state_ == kMapExited || state_ == kMapOpened) return c;
   const bool was = follower_.Connected();
   const uint32_t pid = follower_.Pid();
   FollowStep step;
@@ -114,14 +115,12 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   map_ = fresh;
   regions_.NameAllocations(step.pid);
   c->reading = true;
+  c->history = true;
+  c->historyChange = history_.Add(ReadingOf(
+      HistorySeconds(now.year, now.month, now.day, now.hour, now.minute, now.second), step));
 
   MapFigures& f = figures_;
-  f.virtualMb = step.virtualMb;
-  f.peakMb = step.peakMb;
-  f.regions = step.stats.regions;
-  f.limitMb = step.limitMb;
-  f.ceiling = step.ceiling;
-  f.stats = step.stats;
+  SetFigures(step);
   trend_.Add(now.tick, step.virtualMb);
   f.trendMinutes = trend_.MinutesTo(static_cast<uint32_t>(CeilingMb(f)));
   const bool on = warning_.On();
@@ -147,6 +146,16 @@ void MapSession::AddExitCode(ZBuilder& b) const {
   ZChar code[48];
   FormatExitCode(exitCode_, code, 48);
   b.AddAscii(" with ").Add(code);
+}
+
+void MapSession::SetFigures(const FollowStep& step) {
+  MapFigures& f = figures_;
+  f.virtualMb = step.virtualMb;
+  f.peakMb = step.peakMb;
+  f.regions = step.stats.regions;
+  f.limitMb = step.limitMb;
+  f.ceiling = step.ceiling;
+  f.stats = step.stats;
 }
 
 void MapSession::Retitle(MapChanges* c) {
@@ -175,6 +184,9 @@ void MapSession::Retitle(MapChanges* c) {
       AddTimeOfDay(b, exitTime_);
       AddExitCode(b);
       b.AddAscii(")");
+      break;
+    case kMapOpened:
+      b.Add(opened_);
       break;
   }
   if (c) c->title = !ZEqual(title, title_);

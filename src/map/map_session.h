@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "map/address_map.h"
+#include "map/history.h"
 #include "map/map_watch.h"
 #include "map/regions.h"
 #include "monitor/follow.h"
@@ -23,6 +24,7 @@ enum MapState {
   kMapExited,       // the PID followed is gone: its last reading stays
   kMapLastReading,  // the process of the name exited: its last reading stays while
                     // the name is awaited again
+  kMapOpened,       // a saved file shown: nothing is followed
 };
 
 // What a step changed, for the window to carry out.
@@ -34,6 +36,8 @@ struct MapChanges {
   bool map = false;      // a cell or the largest block
   bool legend = false;   // a kind's total
   bool reading = false;  // a new whole reading: the panels may change
+  bool history = false;  // a reading went into the history, as historyChange says
+  HistoryChange historyChange = {true, 0};
 };
 
 // One reading as a save writes it, with the process and time it was taken.
@@ -74,12 +78,20 @@ class MapSession {
   // The reading shown, kept apart from the steps that follow; false when
   // there is none or memory runs out.
   bool Snapshot(MapSnapshot* out) const;
+  // The session's readings against time, or the opened log's.
+  const History& Past() const { return history_; }
+  // A saved file instead of a target (see map_opened.cpp): the log's rows,
+  // its last as the figures; or the saved map's regions.
+  void ShowLog(const ZChar* path, const History& rows, const FollowStep& last, uint32_t skipped);
+  void ShowSavedMap(const ZChar* path, const class MapReader& saved);
 
  private:
   void Restart();
   void Read(const FollowStep& step, const MapTime& now, MapChanges* c);
   void Retitle(MapChanges* c);
   void AddExitCode(ZBuilder& b) const;  // " with 0x... (words)" when it is known
+  void Open(const ZChar* path);
+  void SetFigures(const FollowStep& step);
   TargetFollower follower_;
   MapState state_ = kMapNoTarget;
   bool chosen_ = false;  // following a picked PID, the name after it
@@ -99,6 +111,8 @@ class MapSession {
   uint32_t exitCode_ = 0;
   ZChar title_[kMapTitleUnits] = {0};
   ZChar figuresText_[kMapFiguresUnits] = {0};
+  History history_;
+  ZChar opened_[kMapTitleUnits] = {0};  // what the title says of an opened file
 };
 
 // "<image>-<pid>-<yyyymmdd-hhmmss>.csv" of a reading, for the save dialog.

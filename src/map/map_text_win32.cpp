@@ -36,6 +36,9 @@ MapMetrics MeasureMapFont(HFONT font) {
   if (GetTextMetricsW(measure.Dc(), &tm) && tm.tmHeight > 0) m.lineHeight = tm.tmHeight;
   m.labelWidth = measure.Width(ZT("0x00000000 "), 11);
   m.legendWidth = LegendWidth(measure, m.lineHeight - 4);
+  // Spaces between the parts grow with the system's DPI, as the font does.
+  const int dpi = GetDeviceCaps(measure.Dc(), LOGPIXELSY);
+  if (dpi > 96) m.margin = kMapMargin * dpi / 96;
   return m;
 }
 
@@ -55,4 +58,24 @@ void PaintMapLegend(HDC dc, const MapRect& r, int line, HFONT font, const Addres
     ExtTextOutW(dc, area.left, y, ETO_OPAQUE, &area, text, lstrlenW(text), nullptr);
   }
   SelectObject(dc, oldFont);
+}
+
+void FirstMapWindowSize(const MapMetrics& m, int* width, int* height) {
+  MinMapClient(m, width, height);
+  RECT r = {0, 0, *width, *height};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  // Never less than the 96-DPI size grown with the system's DPI.
+  const int scaled = 720 * m.margin / kMapMargin;
+  *width = r.right - r.left > scaled ? r.right - r.left : scaled;
+  *height = r.bottom - r.top + m.lineHeight * 8;  // rows of the map above their least
+}
+
+void MinMapTrackSize(HWND window, const MapMetrics& m, MINMAXINFO* mm) {
+  RECT outer, client;
+  int width = 0, height = 0;
+  MinMapClient(m, &width, &height);
+  if (GetWindowRect(window, &outer) && GetClientRect(window, &client)) {
+    mm->ptMinTrackSize.x = width + (outer.right - outer.left) - client.right;
+    mm->ptMinTrackSize.y = height + (outer.bottom - outer.top) - client.bottom;
+  }
 }

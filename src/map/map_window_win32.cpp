@@ -6,6 +6,8 @@
 
 #include "dialogs/dialogs_win32.h"
 #include "map/map_grid_win32.h"
+#include "map/map_open_win32.h"
+#include "map/map_strip_win32.h"
 #include "res/resource.h"
 
 namespace {
@@ -20,6 +22,8 @@ struct MapWindow {
   MapMetrics metrics;
   MapWindowLayout layout;
   MapGrid map;
+  HWND strip;
+  MapStrip history;
   MapSession session;
   ZChar pickedName[kTextUnits];  // what the process chooser confirmed
   uint32_t pickedPid;
@@ -74,6 +78,7 @@ void Show(const MapChanges& c) {
   if (c.reading) ShowPanels();
   if (c.legend) InvalidateLegend();
   if (c.map) DrawMapChanges(&g.map);
+  if (c.history) DrawStripChange(&g.history, c.historyChange);
 }
 
 void Tick() {
@@ -89,9 +94,16 @@ void Tick() {
 // After another target is followed: all of it anew, then its first reading.
 void Restart() {
   MapChanges all;
-  all.title = all.figures = all.look = all.legend = all.map = all.reading = true;
+  all.title = all.figures = all.look = all.legend = all.map = all.reading = all.history = true;
   Show(all);
   Tick();
+}
+
+// A saved file in place of what is shown; a refused one changes nothing.
+void Open(const wchar_t* path) {
+  if (!OpenSavedFileOrSay(g.window, path, &g.session)) return;
+  g.map.hoverCell = -1;
+  Restart();
 }
 
 void ChooseForMap(const ProcessRow& row) {
@@ -112,14 +124,22 @@ void Layout() {
   RECT client;
   GetClientRect(g.window, &client);
   g.layout = LayoutMapWindow(client.right, client.bottom, g.metrics);
-  const HWND parts[] = {g.figures, g.grid, g.cellPanel, g.topPanel};
+  const HWND parts[] = {g.figures, g.grid, g.cellPanel, g.topPanel, g.strip};
   const MapRect* rects[] = {&g.layout.figures, &g.layout.grid, &g.layout.cellPanel,
-                            &g.layout.topPanel};
-  for (int i = 0; i < 4; ++i) {
+                            &g.layout.topPanel, &g.layout.strip};
+  ShowWindow(g.strip, g.metrics.stripHeight ? SW_SHOWNA : SW_HIDE);
+  for (int i = 0; i < 5; ++i) {
     const MapRect& r = *rects[i];
     MoveWindow(parts[i], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   }
   ShowPanels();  // the paths fitted to the panels' new width
+}
+
+void ShowStrip(bool shown) {
+  g.metrics.stripHeight = shown ? kMapStripLines * g.metrics.lineHeight : 0;
+  SaveStripShown(shown);
+  CheckMenuItem(GetMenu(g.window), IDM_MAP_HISTORY, shown ? MF_CHECKED : 0);
+  Layout();
 }
 
 HWND Text(int id, const wchar_t* text) {
@@ -139,23 +159,17 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       g.grid = CreateMapGrid(window, IDC_MAP_GRID, &g.map);
       g.cellPanel = Text(IDC_MAP_CELL, L"Point at the map: the regions of that MB.");
       g.topPanel = Text(IDC_MAP_TOP, L"");
+      g.strip = CreateMapStrip(window, IDC_MAP_STRIP, &g.history);
+      CheckMenuItem(GetMenu(window), IDM_MAP_HISTORY, g.metrics.stripHeight ? MF_CHECKED : 0);
+      DragAcceptFiles(window, TRUE);
       SetTimer(window, kTimerId, 1000, nullptr);
-      return g.figures && g.grid && g.cellPanel && g.topPanel ? 0 : -1;
+      return g.figures && g.grid && g.cellPanel && g.topPanel && g.strip ? 0 : -1;
     case WM_SIZE:
       Layout();
       return 0;
-    case WM_GETMINMAXINFO: {
-      // From the font, so that a larger one cuts no row of the map.
-      RECT outer, client;
-      int width = 0, height = 0;
-      MinMapClient(g.metrics, &width, &height);
-      if (GetWindowRect(window, &outer) && GetClientRect(window, &client)) {
-        MINMAXINFO* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-        mm->ptMinTrackSize.x = width + (outer.right - outer.left) - client.right;
-        mm->ptMinTrackSize.y = height + (outer.bottom - outer.top) - client.bottom;
-      }
+    case WM_GETMINMAXINFO:  // from the font, so that a larger one cuts no row of the map
+      MinMapTrackSize(window, g.metrics, reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
-    }
     case WM_TIMER:
       Tick();
       return 0;
@@ -164,6 +178,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case kMapPaintsMessage:  // a target at rest should cost no painting at all
       return g.map.paints;
+    case kMapStripPaintsMessage:  // a reading: one column
+      return g.history.paints;
+    case kMapStripHoverMessage:
+      SetText(g.cellPanel, reinterpret_cast<const wchar_t*>(lParam));
+      return 0;
+    case WM_DROPFILES: {
+      wchar_t path[MAX_PATH];
+      if (DroppedFile(reinterpret_cast<HDROP>(wParam), path)) Open(path);
+      return 0;
+    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
@@ -193,6 +217,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case IDM_MAP_WARNING:
           EditThresholds(window, &g.session);
           return 0;
+        case IDM_MAP_OPEN: {
+          wchar_t path[MAX_PATH];
+          if (PickSavedFile(window, path)) Open(path);
+          return 0;
+        }
+        case IDM_MAP_HISTORY:
+          ShowStrip(!g.metrics.stripHeight);
+          return 0;
         case IDM_MAP_EXIT:
           DestroyWindow(window);
           return 0;
@@ -213,6 +245,10 @@ void Measure() {
   g.map.lineHeight = g.metrics.lineHeight;
   g.map.labelWidth = g.metrics.labelWidth;
   g.map.map = &g.session.Map();
+  g.history.font = g.font;
+  g.history.lineHeight = g.metrics.lineHeight;
+  g.history.history = &g.session.Past();
+  if (LoadStripShown()) g.metrics.stripHeight = kMapStripLines * g.metrics.lineHeight;
 }
 
 }  // namespace
@@ -221,12 +257,17 @@ bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason) {
   return g.session.Follow(name, pid, reason);
 }
 
+bool OpenGiven(const wchar_t* path, wchar_t* error, size_t units) {
+  return OpenSavedFile(path, &g.session, error, units);
+}
+
 int RunMapWindow(HINSTANCE instance, int show, bool given) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   Measure();
   g.session.SetThresholds(LoadWarningThresholds());
   RegisterMapGrid(instance);
+  RegisterMapStrip(instance);
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
   // Redrawn whole on a resize: the legend hangs from the right edge.
@@ -239,15 +280,17 @@ int RunMapWindow(HINSTANCE instance, int show, bool given) {
   wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);
-  HWND window =
-      CreateWindowExW(0, kWindowClass, L"zormap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 720, 680, nullptr, nullptr, instance, nullptr);
+  int width = 0, height = 0;
+  FirstMapWindowSize(g.metrics, &width, &height);
+  HWND window = CreateWindowExW(0, kWindowClass, L"zormap", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
+                                instance, nullptr);
   int code = 1;
   if (window) {
     SetText(window, g.session.Title());
     ShowWindow(window, show);
     if (given)
-      Tick();
+      Restart();  // a saved file opened shows at once
     else
       PostMessageW(window, WM_COMMAND, IDM_MAP_CHOOSE, 0);
     HACCEL keys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAP));

@@ -11,6 +11,9 @@
 // The target given on the command line: false with a reason for a PID that
 // is not running.
 bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason);
+// A saved file given on the command line: false with the message that
+// refuses it.
+bool OpenGiven(const wchar_t* path, wchar_t* error, size_t units);
 // Runs the window until it closes; given: a target was followed above,
 // otherwise a process is chosen first. Returns the exit code.
 int RunMapWindow(HINSTANCE instance, int show, bool given);
@@ -22,6 +25,9 @@ void EditThresholds(HWND owner, MapSession* session);
 // say; *own: whether it is to be deleted.
 HFONT CreateMapFont(bool* own);
 MapMetrics MeasureMapFont(HFONT font);
+// The window's first size: the client the font needs, with room to spare.
+void FirstMapWindowSize(const MapMetrics& m, int* width, int* height);
+void MinMapTrackSize(HWND window, const MapMetrics& m, MINMAXINFO* mm);
 void PaintMapLegend(HDC dc, const MapRect& legend, int lineHeight, HFONT font,
                     const AddressMap& map);
 

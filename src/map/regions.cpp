@@ -86,7 +86,7 @@ bool RegionTable::CopyFrom(const RegionTable& other) {
   return true;
 }
 
-void RegionTable::NameAllocations(uint32_t pid) {
+void RegionTable::NameAllocations(uint32_t pid, SavedNames saved, const void* context) {
   Named* fresh = static_cast<Named*>(malloc((count_ ? count_ : 1) * sizeof(Named)));
   if (!fresh) return;
   ProcessApi& api = Processes();
@@ -109,6 +109,9 @@ void RegionTable::NameAllocations(uint32_t pid) {
     if (was && was->base == r.allocationBase && was->type == r.type && was->size == size) {
       name = names_[old].name;  // kept while the allocation stays
       names_[old++].name = nullptr;
+    } else if (saved) {
+      const ZChar* kept = saved(context, r.allocationBase);
+      name = kept ? ZDup(kept) : nullptr;
     } else {
       if (!opened) h = api.OpenProcess(kProcessQueryInformation | kProcessVmRead, pid);
       opened = true;

@@ -54,7 +54,9 @@ class RegionTable : public RegionSink {
   const MapRegion* All() const { return regions_; }  // Count() of them
   // After a walk: names new allocations through one VM-read handle on pid,
   // forgets those gone.
-  void NameAllocations(uint32_t pid);
+  // With saved: the names a saved map kept, and no process is opened.
+  typedef const ZChar* (*SavedNames)(const void* context, uint64_t allocationBase);
+  void NameAllocations(uint32_t pid, SavedNames saved = nullptr, const void* context = nullptr);
   const ZChar* NameOf(uint64_t allocationBase) const;
   // The regions that share the cell's MB, largest first; returns how many.
   uint32_t InCell(uint32_t cell, uint32_t* indices, uint32_t max) const;

@@ -6,6 +6,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include "map/map_open_win32.h"
 #include "map/map_save_win32.h"
 #include "map/map_window_win32.h"
 #include "monitor/follow.h"
@@ -17,7 +18,8 @@ const wchar_t kUsage[] =
     L"  NAME  an image name such as xtop.exe: waited for, followed, and waited for again\r\n"
     L"  PID   that process only, until it exits\r\n"
     L"With no argument, choose a running process from a list.\r\n"
-    L"zormap.exe --save FILE NAME|PID writes one reading to a new FILE as CSV.";
+    L"zormap.exe --save FILE NAME|PID writes one reading to a new FILE as CSV.\r\n"
+    L"zormap.exe --open FILE shows a zorlog log or a saved map.";
 
 int Refuse(const wchar_t* reason, int code) {
   wchar_t text[kFollowErrorUnits + 400];
@@ -35,6 +37,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
     const int code = SaveFromCommandLine(argc, argv);
     LocalFree(argv);
     return code;
+  }
+  if (argv && argc > 1 && !lstrcmpW(argv[1], L"--open")) {
+    // Refused without a window, as a save is: it may be a script's.
+    wchar_t error[kOpenErrorUnits] = L"usage: zormap.exe --open FILE";
+    const bool opened = argc == 3 && OpenGiven(argv[2], error, sizeof error / sizeof error[0]);
+    LocalFree(argv);
+    if (opened) return RunMapWindow(instance, show, true);
+    Report(error);
+    return argc == 3 ? 1 : 2;
   }
   ZChar name[kTextUnits] = {0}, reason[kFollowErrorUnits] = {0};
   uint32_t pid = 0;

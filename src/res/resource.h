@@ -119,6 +119,12 @@
 #define IDC_MAP_TOP 324
 // Sent to zormap.exe's window: answers how often its map has been painted.
 #define kMapPaintsMessage (0x8000 + 1)
+// zormap.exe's history strip and saved files.
+#define IDM_MAP_OPEN 340
+#define IDM_MAP_HISTORY 341
+#define IDC_MAP_STRIP 342
+// Answers how often the history strip has been painted.
+#define kMapStripPaintsMessage (0x8000 + 4)
 
 // The tray icon.
 #define ZOR_TRAY_ID 2

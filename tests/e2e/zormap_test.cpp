@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "e2e/zor_driver.h"
 #include "map/address_map.h"
 #include "map/map_layout.h"
+#include "map/map_strip_win32.h"
 #include "res/resource.h"
 #include "support/target_process_win32.h"
 
@@ -309,6 +312,21 @@ TEST(ZorMap, SavesOneReadingAsCsvFromTheCommandLineAndNeverOverwrites) {
   ASSERT_EQ(sscanf(strchr(buffer, '\n') + 1, "%*[^,],%*u,%llu", &virtualMb), 1) << buffer;
   EXPECT_NEAR(static_cast<double>(taken >> 20), static_cast<double>(virtualMb), 1);
 
+  // Opened on any machine: the reservation at its address in the panel.
+  {
+    MapRun opened;
+    ASSERT_TRUE(opened.Start(L"--open \"" + csv + L"\""));
+    EXPECT_TRUE(Eventually([&] {
+      return opened.Title() == L"zormap - saved reading zormap-e2e-save.csv";
+    })) << Utf8(opened.Title());
+    wchar_t hex[16];
+    wsprintfW(hex, L"0x%08X", static_cast<unsigned>(pool));
+    opened.PointAt(pool);
+    EXPECT_TRUE(Eventually([&] {
+      return opened.Text(IDC_MAP_CELL).find(std::wstring(hex) + L"  65536 KB  reserve  private") !=
+             std::wstring::npos;
+    })) << Utf8(opened.Text(IDC_MAP_CELL));
+  }
   // A second save to the same file is refused and leaves it as it was.
   EXPECT_EQ(save(), 1u);
   std::string again;
@@ -380,3 +398,109 @@ TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The row of the virtual size's topmost pixel in each column of the strip's
+// plot (-1 where it shows none).
+std::vector<int> VirtualRows(HWND strip) {
+  const Pixels pixels(strip);
+  std::vector<int> rows(pixels.Width(), -1);
+  int plot = 0;  // down to the axis' grey line; the key under it is in the same colours
+  while (plot < pixels.Height() && pixels.At(0, plot) != GetSysColor(COLOR_GRAYTEXT)) ++plot;
+  for (int x = 0; x < pixels.Width(); ++x)
+    for (int y = 0; y < plot && rows[x] < 0; ++y)
+      if (pixels.At(x, y) == kStripColors[kSeriesVirtual]) rows[x] = y;
+  return rows;
+}
+
+int Drawn(const std::vector<int>& rows) {
+  return static_cast<int>(rows.size() - std::count(rows.begin(), rows.end(), -1));
+}
+
+DWORD OpenExitCode(const std::wstring& path) {
+  MapRun map;
+  DWORD code = 99;
+  if (!map.run_.Launch(L"--open \"" + path + L"\"", BinDir() + L"zormap.exe") ||
+      !map.run_.WaitForExit(&code, 20000))
+    return 99;
+  return WindowsOf(map.run_.Pid(), L"ZorMapWindow").empty() ? code : 98;
+}
+
+}  // namespace
+
+TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefusedByItsLine) {
+  const std::wstring name = L"ZorMapGrows" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring log = std::wstring(temp) + L"zormap-e2e-grows.csv";
+  DeleteFileW(log.c_str());
+  ZorRun logger;  // zorlog beside it, for the file opened below
+  ASSERT_TRUE(logger.Launch(L"-n 24 -o \"" + log + L"\" " + std::to_wstring(target.Pid()),
+                            BinDir() + L"zorlog.exe"));
+  MapRun map;
+  ASSERT_TRUE(map.Start(name));
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Virtual size: ") > 0; }));
+  for (int i = 0; i < 20; ++i) {  // each reading 16 MB above the last
+    const long long before = map.Figure(L"Virtual size: ");
+    target.Command("reserve 16384");
+    ASSERT_TRUE(Eventually([&] { return map.Figure(L"Virtual size: ") > before; })) << i;
+  }
+  HWND strip = GetDlgItem(map.Window(), IDC_MAP_STRIP);
+  std::vector<int> rows;
+  ASSERT_TRUE(Eventually([&] {
+    rows = VirtualRows(strip);
+    return Drawn(rows) >= 20;
+  })) << Drawn(rows);
+  const int first = static_cast<int>(
+      std::find_if(rows.begin(), rows.end(), [](int y) { return y >= 0; }) - rows.begin());
+  const int last = static_cast<int>(rows.rend() - std::find_if(rows.rbegin(), rows.rend(),
+                                                               [](int y) { return y >= 0; })) -
+                   1;
+  EXPECT_LT(rows[last], rows[first]) << first << " " << last;
+  // The point under the mouse: its time and figures, in the panel (the first
+  // reading's column stays where it is as the time scale steps).
+  PostMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(first, 1));
+  EXPECT_TRUE(Eventually([&] {
+    const std::wstring panel = map.Text(IDC_MAP_CELL);
+    return panel.find(L"reading") != std::wstring::npos &&
+           panel.find(L": virtual size ") != std::wstring::npos;
+  })) << Utf8(map.Text(IDC_MAP_CELL));
+  DWORD code = 99;
+  ASSERT_TRUE(logger.WaitForExit(&code, 60000));
+  target.Exit();
+
+  // The log zorlog wrote, opened: its rows in the strip, the file in the title.
+  MapRun opened;
+  ASSERT_TRUE(opened.Start(L"--open \"" + log + L"\""));
+  EXPECT_TRUE(Eventually([&] {
+    return opened.Title() == L"zormap - zormap-e2e-grows.csv (log, 24 rows)";
+  })) << Utf8(opened.Title());
+  EXPECT_TRUE(Eventually([&] {
+    const std::vector<int> shown = VirtualRows(GetDlgItem(opened.Window(), IDC_MAP_STRIP));
+    return Drawn(shown) >= 20;
+  }));
+  EXPECT_GT(opened.Figure(L"Virtual size: "), 0);
+
+  // A row that does not parse: refused by its line, exit code 1, no window.
+  std::string text;
+  HANDLE file =
+      CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD n = 0;
+  ReadFile(file, buffer, sizeof buffer, &n, nullptr);
+  CloseHandle(file);
+  text.assign(buffer, n);
+  const std::wstring broken = std::wstring(temp) + L"zormap-e2e-broken.csv";
+  file = CreateFileW(broken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::string lines = text.substr(0, text.find('\n') + 1) + "2026-01-02 03:04:05,x\r\n";
+  WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &n, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(OpenExitCode(broken), 1u);
+  DeleteFileW(broken.c_str());
+  DeleteFileW(log.c_str());
+  RemoveCopy(exe);
+}

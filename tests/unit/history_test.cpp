@@ -1,6 +1,7 @@
 // zormap's history: buckets that keep every reading's extremes however long
 // the session, and the strip's columns, changes and labels drawn from them.
 #include "map/history.h"
+#include "map/strip.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ TEST(History, ADayKeepsEachColumnsExtremesThroughDoublingsAtAnyWidth) {
   EXPECT_EQ(doublings, 5);  // 4096 s a bucket each, doubled to 32 s
   EXPECT_EQ(h->Span(), 32);
   EXPECT_EQ(h->Top(), 4095u);
+  EXPECT_EQ(h->Filled(), (kDay - 1) / 32 + 1);
   // Each column holds exactly the readings of its time, whatever the width.
   for (uint32_t width : {1u, 333u, 4096u, 5000u}) {
     uint32_t counted = 0;
@@ -132,6 +134,52 @@ TEST(History, LabelsFallOnRoundTimesAtLeastTheSpacingApart) {
     for (uint32_t i = 1; i < n; ++i) EXPECT_GE(labels[i].x - labels[i - 1].x, c.spacing - 1);
     EXPECT_LT(labels[n - 1].x, c.width);
   }
+}
+
+// The strip zooms in while the readings leave room, so that a new reading
+// changes one column, and steps its scales only by powers of two.
+TEST(Strip, ZoomsUntilTheReadingsFillTheWidthAndSaysThePointUnderTheMouse) {
+  struct Case {
+    uint32_t readings, mb, width;
+    StripScale scale;
+    uint32_t x;
+    const char* point;
+  } cases[] = {
+      {0, 0, 400, {400 * kStripMaxZoom, kStripMinTopMb}, 0, "1970-01-01 00:00:00: no reading"},
+      {1, 5, 400, {400 * kStripMaxZoom, 4096}, 0,
+       "2024-03-10 23:59:50, 1 reading: virtual size 5 MB, ceiling 4095 MB"},
+      // 20 readings over a 128-fold zoom: 400 px hold 32 buckets.
+      {20, 3300, 400, {400 * 128, 4096}, 399,
+       "2024-03-11 00:00:21: no reading"},
+      {20, 3300, 400, {400 * 128, 4096}, 13,
+       "2024-03-10 23:59:51, 1 reading: virtual size 3301 MB, ceiling 4095 MB"},
+      // A column of several buckets, across midnight.
+      {2000, 5000, 100, {200, 8192}, 1,
+       "2024-03-11 00:00:10 to 00:00:29, 20 readings: virtual size 5020-5039 MB, ceiling 4095 MB"},
+      {2000, 5000, 1, {2, 8192}, 0,
+       "2024-03-10 23:59:50 to 2024-03-11 00:33:57, 2000 readings: virtual size 5000-6999 MB, "
+       "ceiling 4095 MB"},
+  };
+  for (const Case& c : cases) {
+    auto h = std::make_unique<History>();
+    const int64_t start = HistorySeconds(2024, 3, 10, 23, 59, 50);
+    for (uint32_t i = 0; i < c.readings; ++i)
+      h->Add({start + i, {c.mb + i, kNoFigure, 4095}});
+    const StripScale scale = ScaleStrip(*h, c.width);
+    EXPECT_EQ(scale.columns, c.scale.columns) << c.point;
+    EXPECT_EQ(scale.topMb, c.scale.topMb) << c.point;
+    HistoryPoint p;
+    h->Column(c.x, scale.columns, &p);
+    ZChar text[kStripPointUnits];
+    FormatHistoryPoint(p, text, kStripPointUnits);
+    EXPECT_EQ(Narrow(text), c.point);
+    // The last reading's column lies within the width.
+    uint32_t first, last;
+    History::ColumnsOf(h->Filled() ? h->Filled() - 1 : 0, scale.columns, &first, &last);
+    EXPECT_LT(first, c.width) << c.point;
+    EXPECT_EQ(StripRow(c.mb, scale.topMb, 65) <= 64 && StripRow(0, scale.topMb, 65) == 64, true);
+  }
+  EXPECT_EQ(StripRow(4096, 4096, 65), 0);
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+// A saved file shown in the session instead of a target: a zorlog log's
+// rows against time with its last row as the figures, or a saved map with
+// its panels and the figures its regions give. Nothing is followed meanwhile.
+#include "map/map_reader.h"
+#include "map/map_session.h"
+
+namespace {
+
+const ZChar* NameOfPath(const ZChar* path) {
+  const ZChar* name = path;
+  for (const ZChar* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') name = p + 1;
+  return name;
+}
+
+const ZChar* SavedNameOf(const void* saved, uint64_t base) {
+  return static_cast<const MapReader*>(saved)->NameOf(base);
+}
+
+}  // namespace
+
+void MapSession::Open(const ZChar* path) {
+  follower_.Follow(ZT(""), 0);
+  chosen_ = false;
+  state_ = kMapOpened;
+  Restart();
+  regions_.Clear();
+  map_ = AddressMap();
+  figures_ = MapFigures();
+  readingPid_ = 0;
+  ZBuilder(opened_, kMapTitleUnits).Add(NameOfPath(path));
+}
+
+void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowStep& last,
+                         uint32_t skipped) {
+  Open(path);
+  history_ = rows;
+  SetFigures(last);
+  figures_.trendMinutes = Trend::kNotGrowing;  // a log's trend is its strip
+  FormatMapFigures(figures_, figuresText_, kMapFiguresUnits);
+  ZBuilder b(opened_, kMapTitleUnits);
+  b.Add(NameOfPath(path)).AddAscii(" (log, ").AddInt(rows.Readings()).AddAscii(" rows");
+  if (skipped) b.AddAscii(", ").AddInt(skipped).AddAscii(" other lines skipped");
+  b.AddAscii(")");
+  Retitle(nullptr);
+}
+
+void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
+  Open(path);
+  history_.Clear();
+  saved.Replay(&builder_);
+  builder_.Finish(&map_);
+  saved.Replay(&regions_);
+  regions_.Keep();
+  regions_.NameAllocations(0, SavedNameOf, &saved);
+  MapFigures& f = figures_;
+  f.stats = saved.Figures();
+  f.regions = saved.Count();
+  f.virtualMb = static_cast<uint32_t>((f.stats.committed + f.stats.reserved) >> 20);
+  f.peakMb = f.virtualMb;
+  f.limitMb = (saved.Top() + 1) >> 20;  // the file holds no ceiling
+  ZBuilder b(figuresText_, kMapFiguresUnits);
+  // The file holds no ceiling: the figures are against its last address.
+  b.AddAscii("Virtual size: ").AddInt(f.virtualMb).AddAscii(" MB of ");
+  b.AddAscii("the ").AddInt(static_cast<int64_t>(f.limitMb)).AddAscii(" MB the saved map covers");
+  b.AddAscii("\r\n(a saved map holds no ceiling)");
+  b.AddAscii("\r\nFree: ").AddInt(static_cast<int64_t>(f.stats.free >> 20));
+  b.AddAscii(" MB, largest free block ").AddInt(static_cast<int64_t>(f.stats.largestFree >> 20));
+  b.AddAscii(" MB\r\nRegions: ").AddInt(f.regions);
+  SavedName name = {};
+  ZBuilder t(opened_, kMapTitleUnits);
+  t.AddAscii("saved reading ");
+  if (ParseSavedName(path, &name)) {
+    readingPid_ = name.pid;
+    ZChar when[kHistoryTimeUnits];
+    FormatHistoryTime(
+        HistorySeconds(name.year, name.month, name.day, name.hour, name.minute, name.second), when);
+    t.AddAscii("of ").Add(name.image).AddAscii(" (PID ").AddInt(name.pid).AddAscii(") at ");
+    t.Add(when).AddAscii(" - ");
+  }
+  if (!readingPid_) readingPid_ = 0xFFFFFFFFu;  // shown, though of no PID known
+  t.Add(NameOfPath(path));
+  ZCopy(readingName_, kTextUnits, name.image);
+  Retitle(nullptr);
+}
