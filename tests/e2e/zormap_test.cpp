@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -502,5 +503,60 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   EXPECT_EQ(OpenExitCode(broken), 1u);
   DeleteFileW(broken.c_str());
   DeleteFileW(log.c_str());
+  RemoveCopy(exe);
+}
+
+// Run alone, in a prefix of its own at 144 DPI on a large virtual desktop
+// (tests/CMakeLists.txt): every part within the window, no text cut. Each
+// static is measured in the window's font, as the static itself lays it out.
+TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  ASSERT_EQ(dpi, 144) << "the prefix is not at 144 DPI";
+  const std::wstring name = L"ZorMapDpi" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring exe = TargetProcess::CopyAs(name);
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  MapRun map;
+  ASSERT_TRUE(map.Start(name));
+  ASSERT_TRUE(Eventually([&] {
+    return map.Figure(L"Regions: ") > 0 && !map.Text(IDC_MAP_TOP).empty();
+  }));
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  const RECT client = ClientRectOf(map.Window());
+  int seen = 0;
+  for (HWND child = GetWindow(map.Window(), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    ++seen;
+    const int id = GetDlgCtrlID(child);
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, map.Window(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+        << id << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " in "
+        << client.right << "x" << client.bottom;
+    wchar_t className[16];
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Static")) continue;
+    const std::wstring text = WindowText(child);
+    HDC dc = GetDC(child);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT need = {0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(child, dc);
+    const RECT has = ClientRectOf(child);
+    EXPECT_TRUE(need.right <= has.right && need.bottom <= has.bottom)
+        << id << " needs " << need.right << "x" << need.bottom << ", has " << has.right << "x"
+        << has.bottom << ": " << Utf8(text);
+  }
+  DeleteObject(font);
+  EXPECT_GE(seen, 5);  // the figures, map, strip and both panels
+  target.Exit();
   RemoveCopy(exe);
 }
