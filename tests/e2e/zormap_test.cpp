@@ -216,8 +216,10 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   target.Exit();
   EXPECT_TRUE(Eventually([&] {
     const std::wstring t = map.Title();
-    return t.size() == gone.size() + 9 && t.compare(0, gone.size(), gone) == 0 &&
-           t[gone.size() + 2] == ':' && t.back() == ')';
+    // "HH:MM:SS)", or "HH:MM:SS with CODE (what it means))" where the code is known.
+    return t.size() >= gone.size() + 9 && t.compare(0, gone.size(), gone) == 0 &&
+           t[gone.size() + 2] == ':' && t[gone.size() + 5] == ':' && t.back() == ')' &&
+           (t.size() == gone.size() + 9 || t.compare(gone.size() + 8, 6, L" with ") == 0);
   })) << Utf8(map.Title());
   EXPECT_LT(map.Figure(L"Largest usable block: "), 128);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
