@@ -34,6 +34,14 @@ class MapRun {
              return window_ != nullptr;
            });
   }
+  // A copy of the target named for this run, started and then followed.
+  bool FollowCopy(const wchar_t* stem, TargetProcess* target) {
+    name_ = stem + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    copy_ = TargetProcess::CopyAs(name_);
+    return target->Start(L"", copy_) && Start(name_);
+  }
+  const std::wstring& Name() const { return name_; }
+  void RemoveTargetCopy() const { RemoveCopy(copy_); }
   std::wstring Title() const { return WindowText(window_); }
   HWND Window() const { return window_; }
   std::wstring Text(int id) const { return WindowText(GetDlgItem(window_, id)); }
@@ -70,6 +78,7 @@ class MapRun {
 
  private:
   HWND window_ = nullptr;
+  std::wstring name_, copy_;
 };
 
 unsigned long long Address(const std::string& answer) {
@@ -184,12 +193,9 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   DWORD percent = 100;
   RegSetValueExW(key, L"WarnAtPercent", 0, REG_DWORD, reinterpret_cast<BYTE*>(&percent), 4);
   RegCloseKey(key);
-  const std::wstring name = L"ZorMapWarned" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  const std::wstring exe = TargetProcess::CopyAs(name);
   TargetProcess target;
-  ASSERT_TRUE(target.Start(L"", exe));
   MapRun map;
-  ASSERT_TRUE(map.Start(name));
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapWarned", &target));
   ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Largest usable block: ") >= 128 &&
            map.Title().compare(0, 9, L"zormap - ") == 0;
@@ -212,7 +218,7 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   })) << Utf8(map.Title());
   // Its last reading stays; the title says when it went, and warns no more.
   const std::wstring gone =
-      L"zormap - waiting for " + name + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
+      L"zormap - waiting for " + map.Name() + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
   target.Exit();
   EXPECT_TRUE(Eventually([&] {
     const std::wstring t = map.Title();
@@ -223,7 +229,7 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   })) << Utf8(map.Title());
   EXPECT_LT(map.Figure(L"Largest usable block: "), 128);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
-  RemoveCopy(exe);
+  map.RemoveTargetCopy();
 }
 
 TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
@@ -516,12 +522,9 @@ TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   ASSERT_EQ(dpi, 144) << "the prefix is not at 144 DPI";
-  const std::wstring name = L"ZorMapDpi" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  const std::wstring exe = TargetProcess::CopyAs(name);
   TargetProcess target;
-  ASSERT_TRUE(target.Start(L"", exe));
   MapRun map;
-  ASSERT_TRUE(map.Start(name));
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapDpi", &target));
   ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Regions: ") > 0 && !map.Text(IDC_MAP_TOP).empty();
   }));
@@ -560,5 +563,5 @@ TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
   DeleteObject(font);
   EXPECT_GE(seen, 5);  // the figures, map, strip and both panels
   target.Exit();
-  RemoveCopy(exe);
+  map.RemoveTargetCopy();
 }
