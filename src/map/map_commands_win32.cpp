@@ -3,6 +3,7 @@
 // after windows.h, which it needs
 #include <commdlg.h>
 
+#include "map/map_open_win32.h"
 #include "map/map_save_win32.h"
 #include "map/map_window_win32.h"
 #include "res/resource.h"
@@ -61,13 +62,9 @@ void SaveMapAs(HWND owner, const MapSession& session) {
   }
   wchar_t path[MAX_PATH];
   ProposeCsvName(snapshot, path, MAX_PATH);
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
+  OPENFILENAMEW ofn;
+  CsvFileDialog(owner, path, &ofn);
   ofn.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files\0*.*\0";
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrDefExt = L"csv";
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (GetSaveFileNameW(&ofn) && !ReplaceWithMapCsv(path, snapshot.regions))
     MessageBoxW(owner, L"The map could not be saved there.", L"zormap", MB_ICONEXCLAMATION);

@@ -24,16 +24,16 @@ RECT DrawCell(MapGrid* g, uint32_t cell) {
   int r[4];
   g->layout.CellRect(cell, r);
   const int gapX = g->layout.cellWidth > 3, gapY = g->layout.cellHeight > 3;
-  Fill(g->memory, r[0], r[1], r[2], r[3], RGB(255, 255, 255));
-  Fill(g->memory, r[0], r[1], r[2] - gapX, r[3] - gapY, kMapColors[m.kind[cell]]);
+  Fill(g->memory.dc, r[0], r[1], r[2], r[3], RGB(255, 255, 255));
+  Fill(g->memory.dc, r[0], r[1], r[2] - gapX, r[3] - gapY, kMapColors[m.kind[cell]]);
   const int c = static_cast<int>(cell);
   if (InBlock(m, c)) {  // the block's outline: edges towards cells outside it
     const COLORREF black = RGB(0, 0, 0);
     const bool first = c % kMapCellsPerRow == 0, last = c % kMapCellsPerRow == kMapCellsPerRow - 1;
-    if (first || !InBlock(m, c - 1)) Fill(g->memory, r[0], r[1], r[0] + 1, r[3], black);
-    if (last || !InBlock(m, c + 1)) Fill(g->memory, r[2] - 1, r[1], r[2], r[3], black);
-    if (!InBlock(m, c - kMapCellsPerRow)) Fill(g->memory, r[0], r[1], r[2], r[1] + 1, black);
-    if (!InBlock(m, c + kMapCellsPerRow)) Fill(g->memory, r[0], r[3] - 1, r[2], r[3], black);
+    if (first || !InBlock(m, c - 1)) Fill(g->memory.dc, r[0], r[1], r[0] + 1, r[3], black);
+    if (last || !InBlock(m, c + 1)) Fill(g->memory.dc, r[2] - 1, r[1], r[2], r[3], black);
+    if (!InBlock(m, c - kMapCellsPerRow)) Fill(g->memory.dc, r[0], r[1], r[2], r[1] + 1, black);
+    if (!InBlock(m, c + kMapCellsPerRow)) Fill(g->memory.dc, r[0], r[3] - 1, r[2], r[3], black);
   }
   RECT drawn = {r[0], r[1], r[2], r[3]};
   return drawn;
@@ -41,55 +41,34 @@ RECT DrawCell(MapGrid* g, uint32_t cell) {
 
 // The whole map anew: after a resize, or for a process with another range.
 void DrawAll(MapGrid* g) {
-  if (!g->memory) return;
+  if (!g->memory.dc) return;
   RECT client;
   GetClientRect(g->window, &client);
-  Fill(g->memory, 0, 0, client.right, client.bottom, GetSysColor(COLOR_WINDOW));
+  Fill(g->memory.dc, 0, 0, client.right, client.bottom, GetSysColor(COLOR_WINDOW));
   g->layout = LayoutMap(client.right, client.bottom, g->map->cells, g->labelWidth);
-  HGDIOBJ oldFont = SelectObject(g->memory, g->font);
-  SetTextColor(g->memory, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(g->memory, GetSysColor(COLOR_WINDOW));
+  HGDIOBJ oldFont = SelectObject(g->memory.dc, g->font);
+  SetTextColor(g->memory.dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(g->memory.dc, GetSysColor(COLOR_WINDOW));
   int labelsTo = 0;  // rows too low for a label of their own share the one above
   for (int row = 0; row < g->layout.rows; ++row) {
     const int y = row * g->layout.cellHeight;
     if (y < labelsTo) continue;
     wchar_t label[16];
     wsprintfW(label, L"0x%08X", static_cast<unsigned>(row) * kMapCellsPerRow << 20);
-    TextOutW(g->memory, 0, y, label, lstrlenW(label));
+    TextOutW(g->memory.dc, 0, y, label, lstrlenW(label));
     labelsTo = y + g->lineHeight;
   }
-  SelectObject(g->memory, oldFont);
+  SelectObject(g->memory.dc, oldFont);
   for (uint32_t c = 0; c < g->map->cells; ++c) DrawCell(g, c);
   InvalidateRect(g->window, nullptr, FALSE);
   g->shown = *g->map;
   g->shownValid = true;
 }
 
-void ReleaseBitmap(MapGrid* g) {
-  if (!g->memory) return;
-  SelectObject(g->memory, g->oldBitmap);
-  DeleteObject(g->bitmap);
-  DeleteDC(g->memory);
-  g->memory = nullptr;
-  g->bitmap = nullptr;
-}
-
 void ResizeBitmap(MapGrid* g) {
-  ReleaseBitmap(g);
   RECT client;
   GetClientRect(g->window, &client);
-  if (client.right <= 0 || client.bottom <= 0) return;
-  HDC screen = GetDC(g->window);
-  g->memory = CreateCompatibleDC(screen);
-  g->bitmap = g->memory ? CreateCompatibleBitmap(screen, client.right, client.bottom) : nullptr;
-  ReleaseDC(g->window, screen);
-  if (!g->bitmap) {
-    if (g->memory) DeleteDC(g->memory);
-    g->memory = nullptr;
-    return;
-  }
-  g->oldBitmap = static_cast<HBITMAP>(SelectObject(g->memory, g->bitmap));
-  DrawAll(g);
+  if (ResizeMemoryBitmap(&g->memory, g->window, client.right, client.bottom)) DrawAll(g);
 }
 
 LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,20 +95,13 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       }
       return 0;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      if (g) ++g->paints;
-      if (g && g->memory) {
-        const RECT& r = ps.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, g->memory, r.left, r.top,
-               SRCCOPY);
-      }
-      EndPaint(window, &ps);
+    case WM_PAINT:
+      if (!g) break;
+      ++g->paints;
+      PaintMemoryBitmap(window, g->memory);
       return 0;
-    }
     case WM_DESTROY:
-      if (g) ReleaseBitmap(g);
+      if (g) ReleaseMemoryBitmap(&g->memory);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -159,7 +131,7 @@ HWND CreateMapGrid(HWND parent, int id, MapGrid* grid) {
 }
 
 void DrawMapChanges(MapGrid* g) {
-  if (!g->memory) return;  // minimised: the next size draws it all
+  if (!g->memory.dc) return;  // minimised: the next size draws it all
   const AddressMap& m = *g->map;
   if (!g->shownValid || g->shown.cells != m.cells) return DrawAll(g);
   const bool moved = m.largestStart != g->shown.largestStart || m.largestEnd != g->shown.largestEnd;

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "map/memory_bitmap_win32.h"
+
 #include "map/address_map.h"
 
 struct MapGrid {
@@ -10,8 +12,7 @@ struct MapGrid {
   HFONT font = nullptr;  // the row labels' (not owned)
   int lineHeight = 16, labelWidth = 80;
   const AddressMap* map = nullptr;  // what to show
-  HDC memory = nullptr;
-  HBITMAP bitmap = nullptr, oldBitmap = nullptr;
+  MemoryBitmap memory;
   MapLayout layout;
   AddressMap shown;  // what the bitmap holds
   bool shownValid = false;

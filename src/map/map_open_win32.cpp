@@ -33,14 +33,20 @@ bool OpenSavedFileOrSay(HWND owner, const wchar_t* path, MapSession* session) {
   return false;
 }
 
+void CsvFileDialog(HWND owner, wchar_t* path, OPENFILENAMEW* ofn) {
+  ZeroMemory(ofn, sizeof *ofn);
+  ofn->lStructSize = sizeof *ofn;
+  ofn->hwndOwner = owner;
+  ofn->lpstrFile = path;
+  ofn->nMaxFile = MAX_PATH;
+  ofn->lpstrDefExt = L"csv";
+}
+
 bool PickSavedFile(HWND owner, wchar_t* path) {
   path[0] = 0;
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
+  OPENFILENAMEW ofn;
+  CsvFileDialog(owner, path, &ofn);
   ofn.lpstrFilter = L"zorlog logs and saved maps (*.csv)\0*.csv\0All files\0*.*\0";
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = MAX_PATH;
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   return GetOpenFileNameW(&ofn) != 0;
 }

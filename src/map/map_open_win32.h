@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 // after windows.h, which it needs
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include "map/map_session.h"
@@ -15,6 +16,9 @@ enum { kOpenErrorUnits = MAX_PATH + 160 };
 bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, size_t units);
 // The same from the menu or a drop: a refused file is told in a box.
 bool OpenSavedFileOrSay(HWND owner, const wchar_t* path, MapSession* session);
+// The common dialog's fields for a CSV file at path (MAX_PATH) owned by owner;
+// the caller adds its filter and flags.
+void CsvFileDialog(HWND owner, wchar_t* path, OPENFILENAMEW* ofn);
 // The file a user picks, into path (MAX_PATH); false when none.
 bool PickSavedFile(HWND owner, wchar_t* path);
 // The first file dropped, into path (MAX_PATH); the drop is released.

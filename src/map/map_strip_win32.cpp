@@ -14,7 +14,7 @@ void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
 
 // One column as the history now is, into the bitmap.
 void DrawColumn(MapStrip* s, int x) {
-  Fill(s->memory, x, 0, x + 1, s->plotHeight, GetSysColor(COLOR_WINDOW));
+  Fill(s->memory.dc, x, 0, x + 1, s->plotHeight, GetSysColor(COLOR_WINDOW));
   HistoryPoint p;
   s->history->Column(static_cast<uint32_t>(x), s->scale.columns, &p);
   if (!p.readings) return;
@@ -25,14 +25,14 @@ void DrawColumn(MapStrip* s, int x) {
     if (r.Empty()) continue;
     const int top = StripRow(r.max, s->scale.topMb, s->plotHeight);
     const int bottom = StripRow(r.min, s->scale.topMb, s->plotHeight);
-    Fill(s->memory, x, top, x + 1, bottom + 1, kStripColors[series]);
+    Fill(s->memory.dc, x, top, x + 1, bottom + 1, kStripColors[series]);
   }
 }
 
 // The axis under the plot: round times, then the series' names and the top
 // figure at the right, where no time label reaches.
 void DrawAxis(MapStrip* s) {
-  HDC dc = s->memory;
+  HDC dc = s->memory.dc;
   const COLORREF face = GetSysColor(COLOR_WINDOW);
   Fill(dc, 0, s->plotHeight, s->width, s->plotHeight + s->lineHeight + 2, face);
   Fill(dc, 0, s->plotHeight, s->width, s->plotHeight + 1, GetSysColor(COLOR_GRAYTEXT));
@@ -73,40 +73,22 @@ void DrawAxis(MapStrip* s) {
 
 // The whole strip anew: after a resize, or when a scale stepped.
 void DrawAll(MapStrip* s) {
-  if (!s->memory) return;
+  if (!s->memory.dc) return;
   s->scale = ScaleStrip(*s->history, static_cast<uint32_t>(s->width));
   for (int x = 0; x < s->width; ++x) DrawColumn(s, x);
   DrawAxis(s);
   InvalidateRect(s->window, nullptr, FALSE);
 }
 
-void ReleaseBitmap(MapStrip* s) {
-  if (!s->memory) return;
-  SelectObject(s->memory, s->oldBitmap);
-  DeleteObject(s->bitmap);
-  DeleteDC(s->memory);
-  s->memory = nullptr;
-  s->bitmap = nullptr;
-}
-
 void ResizeBitmap(MapStrip* s) {
-  ReleaseBitmap(s);
   RECT client;
   GetClientRect(s->window, &client);
   s->width = client.right;
   s->plotHeight = client.bottom - s->lineHeight - 2;
-  if (client.right <= 0 || s->plotHeight <= 1) return;
-  HDC screen = GetDC(s->window);
-  s->memory = CreateCompatibleDC(screen);
-  s->bitmap = s->memory ? CreateCompatibleBitmap(screen, client.right, client.bottom) : nullptr;
-  ReleaseDC(s->window, screen);
-  if (!s->bitmap) {
-    if (s->memory) DeleteDC(s->memory);
-    s->memory = nullptr;
-    return;
-  }
-  s->oldBitmap = static_cast<HBITMAP>(SelectObject(s->memory, s->bitmap));
-  DrawAll(s);
+  if (s->plotHeight > 1 && ResizeMemoryBitmap(&s->memory, s->window, client.right, client.bottom))
+    DrawAll(s);
+  else
+    ReleaseMemoryBitmap(&s->memory);
 }
 
 void Hover(MapStrip* s, int x) {
@@ -135,23 +117,13 @@ LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MOUSEMOVE:
       if (s) Hover(s, static_cast<short>(LOWORD(lParam)));
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      if (s) ++s->paints;
-      if (s && s->memory) {
-        const RECT& r = ps.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, s->memory, r.left, r.top,
-               SRCCOPY);
-      } else {
-        const RECT& r = ps.rcPaint;
-        Fill(dc, r.left, r.top, r.right, r.bottom, GetSysColor(COLOR_WINDOW));
-      }
-      EndPaint(window, &ps);
+    case WM_PAINT:
+      if (!s) break;
+      ++s->paints;
+      PaintMemoryBitmap(window, s->memory);
       return 0;
-    }
     case WM_DESTROY:
-      if (s) ReleaseBitmap(s);
+      if (s) ReleaseMemoryBitmap(&s->memory);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -178,7 +150,7 @@ HWND CreateMapStrip(HWND parent, int id, MapStrip* strip) {
 }
 
 void DrawStripChange(MapStrip* s, const HistoryChange& change) {
-  if (!s->memory) return;  // hidden or minimised: the next size draws it all
+  if (!s->memory.dc) return;  // hidden or minimised: the next size draws it all
   s->hoverX = -1;          // the point under the mouse may have changed
   if (change.doubled || ScaleStrip(*s->history, static_cast<uint32_t>(s->width)) != s->scale)
     return DrawAll(s);

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "map/memory_bitmap_win32.h"
+
 #include "map/strip.h"
 
 struct MapStrip {
@@ -11,8 +13,7 @@ struct MapStrip {
   HFONT font = nullptr;  // the axis labels' (not owned)
   int lineHeight = 16;
   const History* history = nullptr;  // what to show
-  HDC memory = nullptr;
-  HBITMAP bitmap = nullptr, oldBitmap = nullptr;
+  MemoryBitmap memory;
   StripScale scale;  // of what the bitmap holds
   int width = 0, plotHeight = 0;
   int hoverX = -1;      // the column last told to the parent

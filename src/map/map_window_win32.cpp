@@ -1,13 +1,13 @@
 // zormap.exe's window: the figures and legend at the top, the map, and two
-// panels under it. The session decides; this file lays out and shows.
+// panels under it. The session decides; this file steps it and answers the
+// window's messages (map_show_win32.cpp carries out what a step changed).
 #include "map/map_window_win32.h"
 
 #include <commctrl.h>
 
 #include "dialogs/dialogs_win32.h"
-#include "map/map_grid_win32.h"
 #include "map/map_open_win32.h"
-#include "map/map_strip_win32.h"
+#include "map/map_show_win32.h"
 #include "res/resource.h"
 
 namespace {
@@ -15,71 +15,7 @@ namespace {
 const wchar_t kWindowClass[] = L"ZorMapWindow";
 enum { kTimerId = 1 };
 
-struct MapWindow {
-  HWND window, figures, grid, cellPanel, topPanel;
-  HFONT font;
-  bool ownFont;
-  MapMetrics metrics;
-  MapWindowLayout layout;
-  MapGrid map;
-  HWND strip;
-  MapStrip history;
-  MapSession session;
-  ZChar pickedName[kTextUnits];  // what the process chooser confirmed
-  uint32_t pickedPid;
-};
 MapWindow g;  // one window; the session's map builder is too large for a stack
-
-// An unchanged text is not set again, so that it costs no repaint.
-void SetText(HWND window, const wchar_t* text) {
-  wchar_t old[kPanelUnits];
-  GetWindowTextW(window, old, kPanelUnits);
-  if (lstrcmpW(old, text)) SetWindowTextW(window, text);
-}
-
-int WidthOf(HWND control) {
-  RECT r;
-  GetClientRect(control, &r);
-  return r.right;
-}
-
-void ShowPanels() {
-  GdiMeasure measure(g.font);
-  wchar_t text[kPanelUnits];
-  const int cell = g.map.hoverCell;
-  if (cell >= 0 && static_cast<uint32_t>(cell) < g.session.Map().cells) {
-    CellPanel(g.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(g.cellPanel), text,
-              kPanelUnits);
-    SetText(g.cellPanel, text);
-  }
-  text[0] = 0;  // nothing read of this target yet
-  if (g.session.HasReading())
-    LargestPanel(g.session.Regions(), g.session.Figures().ceiling, measure, WidthOf(g.topPanel),
-                 text, kPanelUnits);
-  SetText(g.topPanel, text);
-}
-
-void InvalidateLegend() {
-  const MapRect& l = g.layout.legend;
-  RECT legend = {l.left, l.top, l.right, l.bottom};
-  InvalidateRect(g.window, &legend, FALSE);
-}
-
-// What a step changed, carried out.
-void Show(const MapChanges& c) {
-  // The title before the figures, so that whoever reads them sees its title.
-  if (c.title) SetText(g.window, g.session.Title());
-  if (c.flash) {
-    FLASHWINFO flash = {sizeof flash, g.window, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
-    FlashWindowEx(&flash);
-  }
-  if (c.figures) SetText(g.figures, g.session.FiguresText());
-  if (c.look) InvalidateRect(g.figures, nullptr, TRUE);
-  if (c.reading) ShowPanels();
-  if (c.legend) InvalidateLegend();
-  if (c.map) DrawMapChanges(&g.map);
-  if (c.history) DrawStripChange(&g.history, c.historyChange);
-}
 
 void Tick() {
   SYSTEMTIME local;
@@ -88,14 +24,14 @@ void Tick() {
   now.tick = GetTickCount();
   now.year = local.wYear, now.month = local.wMonth, now.day = local.wDay;
   now.hour = local.wHour, now.minute = local.wMinute, now.second = local.wSecond;
-  Show(g.session.Step(now));
+  ShowMapChanges(&g, g.session.Step(now));
 }
 
 // After another target is followed: all of it anew, then its first reading.
 void Restart() {
   MapChanges all;
   all.title = all.figures = all.look = all.legend = all.map = all.reading = all.history = true;
-  Show(all);
+  ShowMapChanges(&g, all);
   Tick();
 }
 
@@ -120,26 +56,11 @@ void Choose() {
   ReleaseProcessRows();
 }
 
-void Layout() {
-  RECT client;
-  GetClientRect(g.window, &client);
-  g.layout = LayoutMapWindow(client.right, client.bottom, g.metrics);
-  const HWND parts[] = {g.figures, g.grid, g.cellPanel, g.topPanel, g.strip};
-  const MapRect* rects[] = {&g.layout.figures, &g.layout.grid, &g.layout.cellPanel,
-                            &g.layout.topPanel, &g.layout.strip};
-  ShowWindow(g.strip, g.metrics.stripHeight ? SW_SHOWNA : SW_HIDE);
-  for (int i = 0; i < 5; ++i) {
-    const MapRect& r = *rects[i];
-    MoveWindow(parts[i], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-  }
-  ShowPanels();  // the paths fitted to the panels' new width
-}
-
 void ShowStrip(bool shown) {
   g.metrics.stripHeight = shown ? kMapStripLines * g.metrics.lineHeight : 0;
   SaveStripShown(shown);
   CheckMenuItem(GetMenu(g.window), IDM_MAP_HISTORY, shown ? MF_CHECKED : 0);
-  Layout();
+  ArrangeMapWindow(&g);
 }
 
 HWND Text(int id, const wchar_t* text) {
@@ -165,7 +86,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       SetTimer(window, kTimerId, 1000, nullptr);
       return g.figures && g.grid && g.cellPanel && g.topPanel && g.strip ? 0 : -1;
     case WM_SIZE:
-      Layout();
+      ArrangeMapWindow(&g);
       return 0;
     case WM_GETMINMAXINFO:  // from the font, so that a larger one cuts no row of the map
       MinMapTrackSize(window, g.metrics, reinterpret_cast<MINMAXINFO*>(lParam));
@@ -174,14 +95,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       Tick();
       return 0;
     case kMapHoverMessage:
-      ShowPanels();
+      ShowMapPanels(g);
       return 0;
     case kMapPaintsMessage:  // a target at rest should cost no painting at all
       return g.map.paints;
     case kMapStripPaintsMessage:  // a reading: one column
       return g.history.paints;
     case kMapStripHoverMessage:
-      SetText(g.cellPanel, reinterpret_cast<const wchar_t*>(lParam));
+      SetMapText(g.cellPanel, reinterpret_cast<const wchar_t*>(lParam));
       return 0;
     case WM_DROPFILES: {
       wchar_t path[MAX_PATH];
@@ -195,17 +116,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       EndPaint(window, &ps);
       return 0;
     }
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      COLORREF color = GetSysColor(COLOR_BTNTEXT);
-      if (reinterpret_cast<HWND>(lParam) == g.figures && g.session.Stale())
-        color = GetSysColor(COLOR_GRAYTEXT);  // the last reading of a process gone
-      else if (reinterpret_cast<HWND>(lParam) == g.figures && g.session.Warning())
-        color = RGB(200, 0, 0);
-      SetTextColor(dc, color);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+      return ColorMapText(g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDM_MAP_CHOOSE:
@@ -287,7 +199,7 @@ int RunMapWindow(HINSTANCE instance, int show, bool given) {
                                 instance, nullptr);
   int code = 1;
   if (window) {
-    SetText(window, g.session.Title());
+    SetMapText(window, g.session.Title());
     ShowWindow(window, show);
     if (given)
       Restart();  // a saved file opened shows at once

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ class MapRun {
              return window_ != nullptr;
            });
   }
+  // A copy of the target named for this run, started and then followed.
+  bool FollowCopy(const wchar_t* stem, TargetProcess* target) {
+    name_ = stem + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    copy_ = TargetProcess::CopyAs(name_);
+    return target->Start(L"", copy_) && Start(name_);
+  }
+  const std::wstring& Name() const { return name_; }
+  void RemoveTargetCopy() const { RemoveCopy(copy_); }
   std::wstring Title() const { return WindowText(window_); }
   HWND Window() const { return window_; }
   std::wstring Text(int id) const { return WindowText(GetDlgItem(window_, id)); }
@@ -69,6 +78,7 @@ class MapRun {
 
  private:
   HWND window_ = nullptr;
+  std::wstring name_, copy_;
 };
 
 unsigned long long Address(const std::string& answer) {
@@ -183,12 +193,9 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   DWORD percent = 100;
   RegSetValueExW(key, L"WarnAtPercent", 0, REG_DWORD, reinterpret_cast<BYTE*>(&percent), 4);
   RegCloseKey(key);
-  const std::wstring name = L"ZorMapWarned" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-  const std::wstring exe = TargetProcess::CopyAs(name);
   TargetProcess target;
-  ASSERT_TRUE(target.Start(L"", exe));
   MapRun map;
-  ASSERT_TRUE(map.Start(name));
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapWarned", &target));
   ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Largest usable block: ") >= 128 &&
            map.Title().compare(0, 9, L"zormap - ") == 0;
@@ -211,7 +218,7 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   })) << Utf8(map.Title());
   // Its last reading stays; the title says when it went, and warns no more.
   const std::wstring gone =
-      L"zormap - waiting for " + name + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
+      L"zormap - waiting for " + map.Name() + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
   target.Exit(0xC0000017);
   const std::wstring how = L" with 0xC0000017 (not enough memory))";
   EXPECT_TRUE(Eventually([&] {
@@ -221,7 +228,7 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   })) << Utf8(map.Title());
   EXPECT_LT(map.Figure(L"Largest usable block: "), 128);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
-  RemoveCopy(exe);
+  map.RemoveTargetCopy();
 }
 
 TEST(ZorMap, BadInputSaysSoAndExitsWithTwoOrOne) {
@@ -505,4 +512,56 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   DeleteFileW(broken.c_str());
   DeleteFileW(log.c_str());
   RemoveCopy(exe);
+}
+
+// Run alone, in a prefix of its own at 144 DPI on a large virtual desktop
+// (tests/CMakeLists.txt): every part within the window, no text cut. Each
+// static is measured in the window's font, as the static itself lays it out.
+TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  ASSERT_EQ(dpi, 144) << "the prefix is not at 144 DPI";
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapDpi", &target));
+  ASSERT_TRUE(Eventually([&] {
+    return map.Figure(L"Regions: ") > 0 && !map.Text(IDC_MAP_TOP).empty();
+  }));
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  const RECT client = ClientRectOf(map.Window());
+  int seen = 0;
+  for (HWND child = GetWindow(map.Window(), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    ++seen;
+    const int id = GetDlgCtrlID(child);
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, map.Window(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+        << id << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " in "
+        << client.right << "x" << client.bottom;
+    wchar_t className[16];
+    GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Static")) continue;
+    const std::wstring text = WindowText(child);
+    HDC dc = GetDC(child);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT need = {0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(child, dc);
+    const RECT has = ClientRectOf(child);
+    EXPECT_TRUE(need.right <= has.right && need.bottom <= has.bottom)
+        << id << " needs " << need.right << "x" << need.bottom << ", has " << has.right << "x"
+        << has.bottom << ": " << Utf8(text);
+  }
+  DeleteObject(font);
+  EXPECT_GE(seen, 5);  // the figures, map, strip and both panels
+  target.Exit();
+  map.RemoveTargetCopy();
 }
