@@ -75,8 +75,9 @@ uint32_t FindSeparators(const MapRegion* r, uint32_t n, uint64_t top, uint32_t g
   return found;
 }
 
-void FormatSeparator(const Separator& s, const MapRegion* regions, AllocationName names,
-                     const void* context, ZChar* out, size_t units) {
+uint32_t FormatSeparator(const Separator& s, const MapRegion* regions, AllocationName names,
+                         const void* context, ZChar* out, size_t units, uint32_t maxNames) {
+  uint32_t listed = 0;
   ZBuilder b(out, units);
   AddHex(b, s.start, 8);
   b.AddAscii("-");
@@ -110,15 +111,21 @@ void FormatSeparator(const Separator& s, const MapRegion* regions, AllocationNam
       const MapRegion& r = regions[i];
       if (r.type != kind.type || (last && last->allocationBase == r.allocationBase)) continue;
       last = &r;
-      if (const ZChar* name = names(context, r.allocationBase)) {
-        b.AddAscii(separator).Add(FileName(name));
-        separator = ", ";
+      const ZChar* name = names(context, r.allocationBase);
+      if (!name) continue;
+      if (listed == maxNames) {  // the count already says how many there are
+        b.AddAscii(separator).AddAscii("...");
+        break;
       }
+      b.AddAscii(separator).Add(FileName(name));
+      separator = ", ";
+      ++listed;
     }
   }
   b.AddAscii("; without it: ");
   AddSize(b, s.block);
   b.AddAscii(" in one block");
+  return listed;
 }
 
 void CountFits(const MapRegion* r, uint32_t n, uint64_t top, uint32_t granularity, Fit* fits,

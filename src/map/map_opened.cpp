@@ -48,9 +48,15 @@ void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowSte
 void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   Open(path);
   history_.Clear();
-  saved.Replay(&builder_);
+  // The regions as a walk would give them, with who held them.
+  builder_.Begin(saved.Top());
+  regions_.Begin(saved.Top());
+  for (uint32_t i = 0; i < saved.Count(); ++i) {
+    const MapRegion& r = saved.At(i);
+    builder_.Region({r.base, r.size, r.state, r.type, r.protect, r.allocationBase}, r.use);
+    regions_.Region(r);
+  }
   builder_.Finish(&map_);
-  saved.Replay(&regions_);
   regions_.Keep();
   regions_.NameAllocations(0, SavedNameOf, &saved);
   MapFigures& f = figures_;

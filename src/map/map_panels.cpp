@@ -131,7 +131,10 @@ void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMe
   ZChar line[kPanelUnits / 4];
   if (shown) panel.Line(ZT("What keeps the space apart:"), nullptr);
   for (uint32_t i = 0; i < shown; ++i) {
-    FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4);
+    // Names give way, last first, to keep the counts and the block in view.
+    uint32_t names = FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4);
+    while (names-- > 0 && WidthOf(measure, line) > width)
+      FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4, names);
     panel.Line(line, nullptr);
   }
   if (!ceiling.known) return;

@@ -26,11 +26,20 @@ const uint32_t kStateValues[] = {kMemCommit, kMemReserve, kMemFree};
 const char* const kTypes[] = {"", "image", "mapped", "private", nullptr};
 const uint32_t kTypeValues[] = {0, kMemImage, kMemMapped, kMemPrivate};
 
+// The thread of "thread 1234", or 0 for any other name.
+uint32_t ThreadOf(const ZChar* name) {
+  const char* word = "thread ";
+  for (; *word; ++word, ++name)
+    if (*name != *word) return 0;
+  uint64_t tid = 0;
+  for (; *name >= '0' && *name <= '9' && tid <= 0xFFFFFFFFu; ++name) tid = tid * 10 + (*name - '0');
+  return *name || tid > 0xFFFFFFFFu ? 0 : static_cast<uint32_t>(tid);
+}
+
 }  // namespace
 
 MapReader::~MapReader() {
   free(regions_);
-  free(uses_);
   for (uint32_t i = 0; i < nameCount_; ++i) ZFree(names_[i].name);
   free(names_);
 }
@@ -84,9 +93,7 @@ bool MapReader::Row(const char* line, uint32_t length, char* why) {
     const uint32_t more = capacity_ ? capacity_ * 2 : 256;
     MapRegion* grown = static_cast<MapRegion*>(realloc(regions_, more * sizeof(MapRegion)));
     if (grown) regions_ = grown;
-    uint8_t* uses = grown ? static_cast<uint8_t*>(realloc(uses_, more)) : nullptr;
-    if (uses) uses_ = uses;
-    Named* names = uses ? static_cast<Named*>(realloc(names_, more * sizeof(Named))) : nullptr;
+    Named* names = grown ? static_cast<Named*>(realloc(names_, more * sizeof(Named))) : nullptr;
     if (!names) {
       says.Add("out of memory");
       return false;
@@ -94,12 +101,15 @@ bool MapReader::Row(const char* line, uint32_t length, char* why) {
     names_ = names;
     capacity_ = more;
   }
-  // One name an allocation, kept from its first region that has one.
-  if (*name && (!nameCount_ || names_[nameCount_ - 1].base != r.allocationBase)) {
+  r.use = static_cast<PrivateUse>(use);
+  // A stack or thread block is named by its thread, which the region keeps;
+  // a file's name is kept once an allocation, from its first region with one.
+  if (r.use == kUseStack || r.use == kUseThreadBlock)
+    r.tid = ThreadOf(name);
+  else if (*name && (!nameCount_ || names_[nameCount_ - 1].base != r.allocationBase)) {
     ZChar* copy = ZDup(name);
     if (copy) names_[nameCount_++] = {r.allocationBase, copy};
   }
-  uses_[count_] = static_cast<uint8_t>(use);
   regions_[count_++] = r;
   return true;
 }
@@ -112,15 +122,6 @@ const ZChar* MapReader::NameOf(uint64_t allocationBase) const {
 
 uint64_t MapReader::Top() const {
   return count_ ? regions_[count_ - 1].base + regions_[count_ - 1].size - 1 : 0;
-}
-
-void MapReader::Replay(RegionSink* sink) const {
-  sink->Begin(Top());
-  for (uint32_t i = 0; i < count_; ++i) {
-    const MapRegion& m = regions_[i];
-    RegionInfo r = {m.base, m.size, m.state, m.type, m.protect, m.allocationBase};
-    sink->Region(r);
-  }
 }
 
 AddressSpaceStats MapReader::Figures() const {

@@ -11,16 +11,14 @@ class MapReader : public CsvReader {
  public:
   ~MapReader() override;
   uint32_t Count() const { return count_; }
+  // Who held a region comes from the `use` column (kUseOther where it is
+  // empty or missing), its thread from the name "thread 1234" beside it.
   const MapRegion& At(uint32_t i) const { return regions_[i]; }
-  // Who held the region, from the `use` column (kUseOther where it is empty).
-  PrivateUse UseAt(uint32_t i) const { return static_cast<PrivateUse>(uses_[i]); }
   bool HasUse() const { return hasUse_; }
-  // The name saved with the allocation, or null.
+  // The file's name saved with the allocation, or null.
   const ZChar* NameOf(uint64_t allocationBase) const;
   // The last byte the walk reached (the target's ceiling when it had one).
   uint64_t Top() const;
-  // Hands the regions on, as a walk would (Begin(Top()) first).
-  void Replay(RegionSink* sink) const;
   // Size, free and largest free, by kind: what the regions give; the file
   // holds no ceiling, so nothing usable is counted.
   AddressSpaceStats Figures() const;
@@ -37,7 +35,6 @@ class MapReader : public CsvReader {
   };
   bool hasUse_ = false;
   MapRegion* regions_ = nullptr;
-  uint8_t* uses_ = nullptr;
   uint32_t count_ = 0, capacity_ = 0;
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;

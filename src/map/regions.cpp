@@ -41,6 +41,10 @@ void RegionTable::Begin(uint64_t usableTop) {
 }
 
 void RegionTable::Region(const RegionInfo& r) {
+  Region(MapRegion{r.base, r.size, r.allocationBase, r.state, r.type, r.protect, 0, kUseOther});
+}
+
+void RegionTable::Region(const MapRegion& r) {
   if (spareCount_ == spareCapacity_) {
     const uint32_t more = spareCapacity_ ? spareCapacity_ * 2 : 256;
     MapRegion* grown = static_cast<MapRegion*>(realloc(spare_, more * sizeof(MapRegion)));
@@ -48,8 +52,7 @@ void RegionTable::Region(const RegionInfo& r) {
     spare_ = grown;
     spareCapacity_ = more;
   }
-  spare_[spareCount_++] = {r.base,    r.size, r.allocationBase, r.state, r.type,
-                           r.protect, 0,      kUseOther};
+  spare_[spareCount_++] = r;
 }
 
 void RegionTable::Keep() {

@@ -38,6 +38,7 @@ class RegionTable : public RegionSink {
   // half-way) leaves the last whole one in place.
   void Begin(uint64_t usableTop) override;
   void Region(const RegionInfo& region) override;  // dropped when the table cannot grow
+  void Region(const MapRegion& region);            // with who holds it, as a saved map says
   // The spare list becomes the one shown: after a walk that reached its end.
   void Keep();
   // Who holds each private region of the list shown, as the census says.

@@ -15,6 +15,7 @@ typedef HANDLE(WINAPI* SnapshotProc)(DWORD, DWORD);
 typedef BOOL(WINAPI* ThreadWalkProc)(HANDLE, THREADENTRY32*);
 typedef HANDLE(WINAPI* OpenThreadProc)(DWORD, BOOL, DWORD);
 typedef LONG(WINAPI* NtQueryProc)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+typedef LONG(WINAPI* NextThreadProc)(HANDLE, HANDLE, ACCESS_MASK, ULONG, ULONG, PHANDLE);
 
 // The leading fields of THREAD_BASIC_INFORMATION and PROCESS_BASIC_INFORMATION.
 struct ThreadBasics {
@@ -30,6 +31,8 @@ struct ProcessBasics {
   ULONG_PTR affinity, basePriority, pid, parentPid;
 };
 enum { kThreadBasicInformation = 0, kProcessBasicInformation = 0, kProcessWow64Information = 26 };
+const LONG kNoMoreEntries = static_cast<LONG>(0x8000001AL);
+const DWORD kThreadQueryLimited = 0x0800;  // THREAD_QUERY_LIMITED_INFORMATION, Vista on
 
 template <typename Proc>
 Proc Bind(const wchar_t* module, const char* name) {
@@ -49,7 +52,8 @@ class Win32ProcessApi : public ProcessApi {
         threadNext_(Bind<ThreadWalkProc>(L"kernel32.dll", "Thread32Next")),
         openThread_(Bind<OpenThreadProc>(L"kernel32.dll", "OpenThread")),
         queryThread_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationThread")),
-        queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")) {}
+        queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")),
+        nextThread_(Bind<NextThreadProc>(L"ntdll.dll", "NtGetNextThread")) {}
 
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
@@ -125,6 +129,7 @@ class Win32ProcessApi : public ProcessApi {
     return true;
   }
   bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override {
+    if (ListOwnThreads(pid, tids, max, count)) return true;
     if (!snapshot_ || !threadFirst_ || !threadNext_) return false;
     HANDLE snap = snapshot_(TH32CS_SNAPTHREAD, 0);  // the process argument is ignored for threads
     if (snap == INVALID_HANDLE_VALUE) return false;
@@ -139,6 +144,37 @@ class Win32ProcessApi : public ProcessApi {
     ::CloseHandle(snap);
     *count = n;
     return true;
+  }
+  // The threads of one process from its own list (Vista on), not a copy of
+  // every thread of the system; false where that cannot be had whole.
+  bool ListOwnThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) {
+    if (!nextThread_ || !queryThread_) return false;
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    HANDLE thread = nullptr;
+    uint32_t n = 0;
+    bool whole = false;
+    for (;;) {
+      HANDLE next = nullptr;
+      const LONG status = nextThread_(process, thread, kThreadQueryLimited, 0, 0, &next);
+      if (thread) ::CloseHandle(thread);
+      thread = next;
+      if (status < 0) {
+        whole = status == kNoMoreEntries && n > 0;  // a live process has a thread
+        break;
+      }
+      ThreadBasics info;
+      if (queryThread_(thread, kThreadBasicInformation, &info, sizeof info, nullptr) < 0) {
+        ::CloseHandle(thread);
+        break;
+      }
+      if (info.exitStatus != STILL_ACTIVE) continue;  // ended, its handle still held
+      if (n < max) tids[n] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info.clientId[1]));
+      ++n;
+    }
+    ::CloseHandle(process);
+    if (whole) *count = n;
+    return whole;
   }
   ProcessHandle OpenThread(uint32_t tid) override {
     if (!openThread_) return nullptr;
@@ -178,6 +214,7 @@ class Win32ProcessApi : public ProcessApi {
   ThreadWalkProc threadFirst_, threadNext_;
   OpenThreadProc openThread_;
   NtQueryProc queryThread_, queryProcess_;
+  NextThreadProc nextThread_;  // Vista on
 };
 
 }  // namespace

@@ -307,7 +307,8 @@ int BenchMap(int runs, const std::vector<std::wstring>& args) {
 
 // One reading as zorlog.exe makes it, the private bytes split by thread,
 // against the bare loop: a target of 1,000 regions and 200 threads, beside
-// another process holding 3,000 threads (every one a thread snapshot copies).
+// another process holding 3,000 threads (every one a thread snapshot copies,
+// where the system cannot list the target's own threads).
 int BenchThreads(int runs) {
   printf(
       "One reading with the private bytes split by thread (the follower's step) against\n"

@@ -1,6 +1,6 @@
 // A saved file zormap opens, whatever it holds, fed in chunks of any size:
 // both readers either refuse it with a line number or keep every row they
-// counted, regions in address order, texts terminated.
+// counted, regions in address order with a known use, texts terminated.
 #include <stdlib.h>
 #include <string.h>
 
@@ -33,7 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ZLenBounded(why, 128) >= 128) abort();
   }
   if (log.Refused() ? false : history->Readings() != log.Rows()) abort();
-  for (uint32_t i = 1; i < map.Count(); ++i)
-    if (map.At(i).base < map.At(i - 1).base + map.At(i - 1).size) abort();
+  for (uint32_t i = 0; i < map.Count(); ++i) {
+    const MapRegion& r = map.At(i);
+    if (i && r.base < map.At(i - 1).base + map.At(i - 1).size) abort();
+    // Only a stack or thread block names a thread.
+    if (r.use >= kPrivateUses || (r.tid && r.use != kUseStack && r.use != kUseThreadBlock)) abort();
+  }
   return 0;
 }

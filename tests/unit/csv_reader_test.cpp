@@ -113,7 +113,9 @@ TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
       EXPECT_EQ(m.state | m.type | m.protect,
                 regions[i].state | regions[i].type | regions[i].protect);
     }
-    EXPECT_EQ(reader.UseAt(3), withUse ? kUseStack : kUseOther);
+    EXPECT_EQ(reader.At(3).use, withUse ? kUseStack : kUseOther);
+    EXPECT_EQ(reader.At(3).tid, withUse ? 9u : 0u);
+    EXPECT_EQ(reader.NameOf(0x406000) == nullptr, withUse);  // a thread is no file's name
     EXPECT_EQ(ZString(reader.NameOf(0x400000)), name);
     EXPECT_EQ(reader.Top(), 0x505FFFu);
     const AddressSpaceStats s = reader.Figures();

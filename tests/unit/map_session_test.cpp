@@ -12,6 +12,7 @@
 
 #include "map/map_layout.h"
 #include "map/map_panels.h"
+#include "map/map_reader.h"
 #include "support/fakes.h"
 
 namespace {
@@ -170,8 +171,8 @@ class ProportionalFont : public TextMeasure {
 };
 
 // Two 1 MB stacks (threads 11 and 12), their blocks and the process block
-// in 64 KB, then the executable between two free pieces: what the map, its
-// panels, its figures and a save say of who holds the space.
+// in 64 KB, then the executable and a DLL between two free pieces: what the
+// map, its panels, its figures and a save say of who holds the space.
 TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
   SessionRig rig;
   FakeProcess& p = rig.api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
@@ -191,7 +192,9 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
                          kMemCommit, kMemPrivate, 4, 0x300000});
   p.regions.push_back({0x310000, 0xF0000, kMemFree});
   p.regions.push_back({0x400000, 0x10000, kMemCommit, kMemImage, 2, 0x400000});
-  p.regions.push_back({0x410000, 0x7FBE0000, kMemFree});
+  p.mappedFiles[0x410000] = Z("\\Device\\HarddiskVolume1\\cad\\helper.dll");
+  p.regions.push_back({0x410000, 0x10000, kMemCommit, kMemImage, 2, 0x410000});
+  p.regions.push_back({0x420000, 0x7FBD0000, kMemFree});
   std::vector<uint8_t> blocks(0x10000, 0);
   auto put = [&blocks](uint32_t at, uint32_t value) { memcpy(&blocks[at], &value, 4); };
   put(0x0004, 0x200000), put(0x0008, 0x1FE000), put(0x0018, 0x300000);  // thread 11's block
@@ -225,11 +228,32 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
   EXPECT_EQ(Narrow(legend), "thread stacks 2 MB");
   LargestPanel(s.Regions(), s.Figures().ceiling, font, 4000, text, kPanelUnits);
   const std::string side = Narrow(text);
-  for (const char* line :
-       {"\r\n2 thread stacks: 2 MB reserved, 0 MB committed\r\n",
-        "\r\nWhat keeps the space apart:\r\n0x00400000-0x0040FFFF, 64 KB: 1 image: xtop.exe; "
-        "without it: 2044 MB in one block\r\nStill fits: 2043 thread stacks of 1 MB, 31 "})
+  for (const char* line : {"\r\n2 thread stacks: 2 MB reserved, 0 MB committed\r\n",
+                           "\r\nWhat keeps the space apart:\r\n0x00400000-0x0041FFFF, 128 KB: 2 "
+                           "images: xtop.exe, helper.dll; without it: 2044 MB in one block\r\n"
+                           "Still fits: 2043 thread stacks of 1 MB, 31 "})
     EXPECT_NE(side.find(line), std::string::npos) << side;
+  // A narrower panel gives up names, last first, never the counts or the block.
+  struct Fitted {
+    int width;
+    const char* names;
+    bool fits;
+  } fitted[] = {{702, "2 images: xtop.exe, helper.dll;", true},
+                {701, "2 images: xtop.exe, ...;", true},
+                {600, "2 images: ...;", true},
+                {300, "2 images: ...;", false}};  // cut at the edge, its counts whole
+  for (const Fitted& c : fitted) {
+    LargestPanel(s.Regions(), s.Figures().ceiling, font, c.width, text, kPanelUnits);
+    const std::string all = Narrow(text);
+    const size_t at = all.find("0x00400000-0x0041FFFF, 128 KB: ");
+    ASSERT_NE(at, std::string::npos) << all;
+    const std::string line = all.substr(at, all.find("\r\n", at) - at);
+    EXPECT_EQ(line, "0x00400000-0x0041FFFF, 128 KB: " + std::string(c.names) +
+                        " without it: 2044 MB in one block")
+        << c.width;
+    const ZString wide = Z(line.c_str());
+    EXPECT_EQ(font.Width(wide.c_str(), wide.size()) <= c.width, c.fits) << line;
+  }
   EXPECT_NE(Narrow(s.FiguresText()).find("\r\nNot large-address-aware: the flag would raise"),
             std::string::npos)
       << Narrow(s.FiguresText());
@@ -240,11 +264,26 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
       "0x00301000,4096,commit,private,0x4,0x00300000,\"thread 12\",thread block\r\n",
       "0x0030E000,8192,commit,private,0x4,0x00300000,\"\",process block\r\n"};
   const uint32_t at[] = {1, 8, 10};
-  for (int i = 0; i < 3; ++i) {
+  std::string csv = kMapCsvHeader;
+  for (uint32_t i = 0, shown = 0; i < saved.regions.Count(); ++i) {
     char row[256];
-    FormatCsvLine(saved.regions.At(at[i]), nullptr, row, sizeof row);
-    EXPECT_EQ(std::string(row), rows[i]);
+    FormatCsvLine(saved.regions.At(i), nullptr, row, sizeof row);
+    csv += row;
+    if (shown < 3 && i == at[shown]) {
+      EXPECT_EQ(std::string(row), rows[shown++]);
+    }
   }
+  // The saved map, opened, names the same holders.
+  MapReader reader;
+  reader.Feed(csv.data(), csv.size());
+  ASSERT_TRUE(reader.Finish());
+  rig.session->ShowSavedMap(ZT("xtop-7-20260102-140210.csv"), reader);
+  for (const Cell& c : cells) {
+    CellPanel(s.Regions(), c.cell, font, 2000, text, kPanelUnits);
+    EXPECT_NE(Narrow(text).find(c.says), std::string::npos) << Narrow(text);
+  }
+  LegendLine(s.Map(), kMapStack, legend, 64);
+  EXPECT_EQ(Narrow(legend), "thread stacks 2 MB");
 }
 
 TEST(MapPanels, FitAPathToTheWidthByGivingUpItsMiddleNeverItsName) {
