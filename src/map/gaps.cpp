@@ -75,8 +75,15 @@ uint32_t FindSeparators(const MapRegion* r, uint32_t n, uint64_t top, uint32_t g
   return found;
 }
 
+void FormatSeparatorBlock(const Separator& s, ZBuilder& b) {
+  b.AddAscii("without it: ");
+  AddSize(b, s.block);
+  b.AddAscii(" in one block");
+}
+
 uint32_t FormatSeparator(const Separator& s, const MapRegion* regions, AllocationName names,
-                         const void* context, ZChar* out, size_t units, uint32_t maxNames) {
+                         const void* context, ZChar* out, size_t units, uint32_t maxNames,
+                         bool block) {
   uint32_t listed = 0;
   ZBuilder b(out, units);
   AddHex(b, s.start, 8);
@@ -122,9 +129,7 @@ uint32_t FormatSeparator(const Separator& s, const MapRegion* regions, Allocatio
       ++listed;
     }
   }
-  b.AddAscii("; without it: ");
-  AddSize(b, s.block);
-  b.AddAscii(" in one block");
+  if (block) FormatSeparatorBlock(s, b.AddAscii("; "));
   return listed;
 }
 

@@ -27,11 +27,14 @@ uint32_t FindSeparators(const MapRegion* regions, uint32_t count, uint64_t usabl
 typedef const ZChar* (*AllocationName)(const void* context, uint64_t allocationBase);
 
 // "0x10000000-0x103FFFFF, 4 MB: 2 images: xyz.dll, abc.dll; without it:
-// 1100 MB in one block". names may be null. At most maxNames names are
-// listed, "..." standing for those left out; returns how many it listed.
+// 1100 MB in one block" (the part from "without it" only with block). names
+// may be null. At most maxNames names are listed, "..." standing for those
+// left out; returns how many it listed.
 uint32_t FormatSeparator(const Separator& s, const MapRegion* regions, AllocationName names,
                          const void* context, ZChar* out, size_t units,
-                         uint32_t maxNames = 0xFFFFFFFFu);
+                         uint32_t maxNames = 0xFFFFFFFFu, bool block = true);
+// "without it: 1100 MB in one block".
+void FormatSeparatorBlock(const Separator& s, ZBuilder& b);
 
 struct Fit {
   uint64_t size;   // asked for

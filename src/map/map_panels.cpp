@@ -77,7 +77,25 @@ PanelText::PanelText(TextMeasure& measure, int width, ZChar* out, size_t units,
 bool PanelText::Line(const ZChar* fixed, const ZChar* path) {
   if (lines_ >= kPanelLines) return false;
   ++lines_;
-  text_.AddAscii("\r\n").Add(fixed);
+  text_.AddAscii("\r\n");
+  if (WidthOf(measure_, fixed) > width_) {  // never cut by the panel's edge: "..." at its end
+    ZChar cut[kPanelUnits / 4];
+    size_t lo = 0, hi = ZLenBounded(fixed, kPanelUnits / 4 - 4);
+    while (lo < hi) {  // the longest start that fits before "..."
+      const size_t mid = (lo + hi + 1) / 2;
+      ZCopy(cut, mid + 1, fixed);
+      ZBuilder(cut + mid, 4).AddAscii("...");
+      if (WidthOf(measure_, cut) <= width_)
+        lo = mid;
+      else
+        hi = mid - 1;
+    }
+    ZCopy(cut, lo + 1, fixed);
+    ZBuilder(cut + lo, 4).AddAscii("...");
+    text_.Add(cut);
+    return true;
+  }
+  text_.Add(fixed);
   if (!path) return true;
   ZChar name[kImagePathUnits];
   const int gap = measure_.Width(ZT("  "), 2);
@@ -131,10 +149,15 @@ void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMe
   ZChar line[kPanelUnits / 4];
   if (shown) panel.Line(ZT("What keeps the space apart:"), nullptr);
   for (uint32_t i = 0; i < shown; ++i) {
-    // Names give way, last first, to keep the counts and the block in view.
-    uint32_t names = FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4);
+    // Names give way, last first, to keep the extent and the counts in view;
+    // the block it would make has a line of its own.
+    uint32_t names =
+        FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4, ~0u, false);
     while (names-- > 0 && WidthOf(measure, line) > width)
-      FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4, names);
+      FormatSeparator(apart[i], table.All(), Named, &table, line, kPanelUnits / 4, names, false);
+    panel.Line(line, nullptr);
+    ZBuilder b(line, kPanelUnits / 4);
+    FormatSeparatorBlock(apart[i], b.AddAscii("  "));
     panel.Line(line, nullptr);
   }
   if (!ceiling.known) return;

@@ -17,7 +17,7 @@ class TextMeasure {
   virtual int Width(const ZChar* text, size_t units) = 0;
 };
 
-enum { kPanelLines = 10, kPanelUnits = 1600 };
+enum { kPanelLines = 12, kPanelUnits = 1600 };
 
 // The path whole when it fits width, otherwise its start and its end around
 // "...", the end keeping the file's name with its folder for as long as
@@ -25,7 +25,8 @@ enum { kPanelLines = 10, kPanelUnits = 1600 };
 void FitPath(TextMeasure& measure, const ZChar* path, int width, ZChar* out, size_t units);
 
 // A panel's lines, CR LF apart: a heading, then at most kPanelLines - 1
-// lines of a fixed part followed by a path fitted to what the width leaves.
+// lines of a fixed part followed by a path fitted to what the width leaves;
+// a fixed part wider than the panel ends in "..." where it would be cut.
 class PanelText {
  public:
   PanelText(TextMeasure& measure, int width, ZChar* out, size_t units, const ZChar* heading);

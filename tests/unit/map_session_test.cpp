@@ -230,29 +230,34 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
   const std::string side = Narrow(text);
   for (const char* line : {"\r\n2 thread stacks: 2 MB reserved, 0 MB committed\r\n",
                            "\r\nWhat keeps the space apart:\r\n0x00400000-0x0041FFFF, 128 KB: 2 "
-                           "images: xtop.exe, helper.dll; without it: 2044 MB in one block\r\n"
+                           "images: xtop.exe, helper.dll\r\n  without it: 2044 MB in one block\r\n"
                            "Still fits: 2043 thread stacks of 1 MB, 31 "})
     EXPECT_NE(side.find(line), std::string::npos) << side;
-  // A narrower panel gives up names, last first, never the counts or the block.
+  // A narrower panel gives up names, last first, then ends the line in "..."
+  // where the edge would cut it: no line is ever wider than the panel.
+  const std::string run = "0x00400000-0x0041FFFF, 128 KB: 2 images: ";
+  auto width = [&font](const std::string& line) {
+    const ZString wide = Z(line.c_str());
+    return font.Width(wide.c_str(), wide.size());
+  };
+  const int whole = width(run + "xtop.exe, helper.dll"), none = width(run + "...");
   struct Fitted {
     int width;
-    const char* names;
-    bool fits;
-  } fitted[] = {{702, "2 images: xtop.exe, helper.dll;", true},
-                {701, "2 images: xtop.exe, ...;", true},
-                {600, "2 images: ...;", true},
-                {300, "2 images: ...;", false}};  // cut at the edge, its counts whole
+    std::string line;
+  } fitted[] = {{whole, run + "xtop.exe, helper.dll"},
+                {whole - 1, run + "xtop.exe, ..."},
+                {none, run + "..."},
+                {none - 1, "0x00400000-0x0041FFFF, 128 KB: 2 images:..."}};
   for (const Fitted& c : fitted) {
     LargestPanel(s.Regions(), s.Figures().ceiling, font, c.width, text, kPanelUnits);
     const std::string all = Narrow(text);
     const size_t at = all.find("0x00400000-0x0041FFFF, 128 KB: ");
     ASSERT_NE(at, std::string::npos) << all;
-    const std::string line = all.substr(at, all.find("\r\n", at) - at);
-    EXPECT_EQ(line, "0x00400000-0x0041FFFF, 128 KB: " + std::string(c.names) +
-                        " without it: 2044 MB in one block")
-        << c.width;
-    const ZString wide = Z(line.c_str());
-    EXPECT_EQ(font.Width(wide.c_str(), wide.size()) <= c.width, c.fits) << line;
+    EXPECT_EQ(all.substr(at, all.find("\r\n", at) - at), c.line) << c.width;
+    for (const ZChar *from = text, *to; *from; from = *to ? to + 2 : to) {
+      for (to = from; *to && *to != '\r';) ++to;
+      EXPECT_LE(font.Width(from, to - from), c.width) << Narrow(ZString(from, to));
+    }
   }
   EXPECT_NE(Narrow(s.FiguresText()).find("\r\nNot large-address-aware: the flag would raise"),
             std::string::npos)
