@@ -17,14 +17,15 @@ const ZChar* Named(const void* table, uint64_t allocationBase) {
   return static_cast<const RegionTable*>(table)->NameOf(allocationBase);
 }
 
-// "  stack of thread 1234" after the line, whole where a path would be
-// shortened; false for other private data.
+// "stack of thread 1234: " before the line, so that a line too wide for
+// the panel gives up its last fields, never whose it is; false for other
+// private data.
 bool AddUse(ZChar* line, size_t units, PrivateUse use, uint32_t tid) {
-  ZChar name[48];
-  FormatPrivateUse(use, tid, name, 48);
-  if (!*name) return false;
-  const size_t length = ZLen(line);
-  ZBuilder(line + length, units - length).AddAscii("  ").Add(name);
+  ZChar named[160];
+  FormatPrivateUse(use, tid, named, 48);
+  if (!*named) return false;
+  ZBuilder(named + ZLen(named), 160 - ZLen(named)).AddAscii(": ").Add(line);
+  ZCopy(line, units, named);
   return true;
 }
 
