@@ -135,7 +135,8 @@ void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMe
                                               granularity, apart, kMostApart)
                              : 0;
   const uint32_t shown = found < kMostApart ? found : kMostApart;
-  const uint32_t most = kPanelLines - 1 - (shown ? shown + 1 : 0) - (ceiling.known ? 1 : 0);
+  // Each run takes two lines under its heading; what still fits one.
+  const uint32_t most = kPanelLines - 1 - (shown ? 2 * shown + 1 : 0) - (ceiling.known ? 1 : 0);
   PanelText panel(measure, width, out, units, ZT("Largest allocations:"));
   Allocation top[kPanelLines - 1];
   const uint32_t n = table.Largest(top, most);
