@@ -292,6 +292,12 @@ TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
   err = unwritable.Err();
   ASSERT_EQ(err.size(), 1u);
   EXPECT_EQ(err[0].compare(0, 34, "zorlog: cannot open for appending "), 0) << err[0];
+
+  // A folder for the maps that is not there: said before anything is followed.
+  ZorLog nowhere;
+  EXPECT_EQ(nowhere.Run(L"--save-map \"" + TempFile(L"no-such-folder") + L"\" xtop.exe"), 1u);
+  EXPECT_EQ(nowhere.Err().size(), 1u);
+  EXPECT_EQ(nowhere.Out(), std::vector<std::string>());
 }
 
 // The target's own ceiling, with and without the large-address-aware flag,

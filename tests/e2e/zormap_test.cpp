@@ -415,8 +415,14 @@ namespace {
 std::vector<int> VirtualRows(HWND strip) {
   const Pixels pixels(strip);
   std::vector<int> rows(pixels.Width(), -1);
-  int plot = 0;  // down to the axis' grey line; the key under it is in the same colours
-  while (plot < pixels.Height() && pixels.At(0, plot) != GetSysColor(COLOR_GRAYTEXT)) ++plot;
+  // Down to the axis' grey line, the first row mostly grey: the key under it
+  // is in the same colours, and a line may cross any one column's axis pixel.
+  int plot = 0;
+  for (; plot < pixels.Height(); ++plot) {
+    int grey = 0;
+    for (int x = 0; x < pixels.Width(); ++x) grey += pixels.At(x, plot) == GetSysColor(COLOR_GRAYTEXT);
+    if (grey > pixels.Width() / 2) break;
+  }
   for (int x = 0; x < pixels.Width(); ++x)
     for (int y = 0; y < plot && rows[x] < 0; ++y)
       if (pixels.At(x, y) == kStripColors[kSeriesVirtual]) rows[x] = y;
