@@ -240,13 +240,14 @@ TEST(ZorLog, WaitsForTheNameFollowsItsExitAndTheNextProcessOfThatName) {
   const std::string a = std::to_string(first.Pid()), b = std::to_string(second.Pid());
   std::vector<std::string> err = log.Err();
   // How it ended: a normal exit, after what it was watched doing.
-  const std::string exited = n + " (PID " + a + ") exited with 0x00000000 (a normal exit), watched ";
+  const std::string exited =
+      n + " (PID " + a + ") exited with 0x00000000 (a normal exit), watched ";
   ASSERT_EQ(err.size(), 5u);
   EXPECT_EQ(err[2].substr(0, exited.size()), exited);
   err[2] = "exited";
-  EXPECT_EQ(err, (std::vector<std::string>{"waiting for " + n, Connected(name, first.Pid()),
-                                           "exited", "waiting for " + n,
-                                           Connected(name, second.Pid())}));
+  EXPECT_EQ(err,
+            (std::vector<std::string>{"waiting for " + n, Connected(name, first.Pid()), "exited",
+                                      "waiting for " + n, Connected(name, second.Pid())}));
   std::vector<std::string> lines = log.Out();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], kHeader);
@@ -397,14 +398,14 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
   TargetProcess target;
   ASSERT_TRUE(target.Start(L"", exe));
   ZorLog log;
-  ASSERT_TRUE(log.Launch(L"--warn-below 128 --run \"cmd /c echo {PID} {LARGEST_USABLE_MB} >>" + ran +
-                         L"\" --save-map \"" + dir + L"\" " + name));
+  ASSERT_TRUE(log.Launch(L"--warn-below 128 --run \"cmd /c echo {PID} {LARGEST_USABLE_MB} >>" +
+                         ran + L"\" --save-map \"" + dir + L"\" " + name));
   ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= 2; }, 20000));
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
   const size_t rows = log.Out().size();
-  ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= rows + 4 && !ReadAll(ran).empty(); },
-                      30000));
+  ASSERT_TRUE(
+      WaitFor([&] { return log.Out().size() >= rows + 4 && !ReadAll(ran).empty(); }, 30000));
   std::istringstream words(ReadAll(ran));
   unsigned long pid = 0, usable = 0;
   words >> pid >> usable;

@@ -217,8 +217,8 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
            map.Figure(L"Largest usable block: ") < 128;
   })) << Utf8(map.Title());
   // Its last reading stays; the title says when it went, and warns no more.
-  const std::wstring gone =
-      L"zormap - waiting for " + map.Name() + L" (PID " + std::to_wstring(target.Pid()) + L" exited ";
+  const std::wstring gone = L"zormap - waiting for " + map.Name() + L" (PID " +
+                            std::to_wstring(target.Pid()) + L" exited ";
   target.Exit(0xC0000017);
   const std::wstring how = L" with 0xC0000017 (not enough memory))";
   EXPECT_TRUE(Eventually([&] {
@@ -420,7 +420,8 @@ std::vector<int> VirtualRows(HWND strip) {
   int plot = 0;
   for (; plot < pixels.Height(); ++plot) {
     int grey = 0;
-    for (int x = 0; x < pixels.Width(); ++x) grey += pixels.At(x, plot) == GetSysColor(COLOR_GRAYTEXT);
+    for (int x = 0; x < pixels.Width(); ++x)
+      grey += pixels.At(x, plot) == GetSysColor(COLOR_GRAYTEXT);
     if (grey > pixels.Width() / 2) break;
   }
   for (int x = 0; x < pixels.Width(); ++x)
@@ -531,9 +532,8 @@ TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
   TargetProcess target;
   MapRun map;
   ASSERT_TRUE(map.FollowCopy(L"ZorMapDpi", &target));
-  ASSERT_TRUE(Eventually([&] {
-    return map.Figure(L"Regions: ") > 0 && !map.Text(IDC_MAP_TOP).empty();
-  }));
+  ASSERT_TRUE(
+      Eventually([&] { return map.Figure(L"Regions: ") > 0 && !map.Text(IDC_MAP_TOP).empty(); }));
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
