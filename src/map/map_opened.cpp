@@ -49,15 +49,10 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   Open(path);
   history_.Clear();
   // The regions as a walk would give them, with who held them.
-  builder_.Begin(saved.Top());
   regions_.Begin(saved.Top());
-  for (uint32_t i = 0; i < saved.Count(); ++i) {
-    const MapRegion& r = saved.At(i);
-    builder_.Region({r.base, r.size, r.state, r.type, r.protect, r.allocationBase}, r.use);
-    regions_.Region(r);
-  }
-  builder_.Finish(&map_);
+  for (uint32_t i = 0; i < saved.Count(); ++i) regions_.Region(saved.At(i));
   regions_.Keep();
+  MapOfRegions(&map_);
   regions_.NameAllocations(0, SavedNameOf, &saved);
   MapFigures& f = figures_;
   f.stats = saved.Figures();

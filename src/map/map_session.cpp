@@ -97,18 +97,22 @@ MapChanges MapSession::Step(const MapTime& now) {
   return c;
 }
 
-void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c) {
-  const bool wasStale = readingPid_ != step.pid;
-  // The map from the regions kept, once the census knows whose they are.
-  regions_.Keep();
-  regions_.MarkUses(follower_.Census());
+void MapSession::MapOfRegions(AddressMap* out) {
   builder_.Begin(regions_.Top());
   for (uint32_t i = 0; i < regions_.Count(); ++i) {
     const MapRegion& r = regions_.At(i);
     builder_.Region({r.base, r.size, r.state, r.type, r.protect, r.allocationBase}, r.use);
   }
+  builder_.Finish(out);
+}
+
+void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c) {
+  const bool wasStale = readingPid_ != step.pid;
+  // The map from the regions kept, once the census knows whose they are.
+  regions_.Keep();
+  regions_.MarkUses(follower_.Census());
   AddressMap fresh;
-  builder_.Finish(&fresh);
+  MapOfRegions(&fresh);
   c->map = fresh.cells != map_.cells || memcmp(fresh.kind, map_.kind, fresh.cells) ||
            fresh.largestStart != map_.largestStart || fresh.largestEnd != map_.largestEnd;
   c->legend = memcmp(fresh.bytes, map_.bytes, sizeof fresh.bytes) != 0;

@@ -88,6 +88,8 @@ class MapSession {
  private:
   void Restart();
   void Read(const FollowStep& step, const MapTime& now, MapChanges* c);
+  // The map of the regions kept, each cell of the use that takes most of it.
+  void MapOfRegions(AddressMap* out);
   void Retitle(MapChanges* c);
   void AddExitCode(ZBuilder& b) const;  // " with 0x... (words)" when it is known
   void Open(const ZChar* path);
