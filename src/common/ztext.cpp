@@ -81,6 +81,13 @@ ZBuilder& ZBuilder::AddInt(int64_t v, int width) {
 
 void ZFormatInt(ZChar* dst, size_t cap, int64_t v) { ZBuilder(dst, cap).AddInt(v); }
 
+const ZChar* ZFileName(const ZChar* path) {
+  const ZChar* name = path;
+  for (const ZChar* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') name = p + 1;
+  return name;
+}
+
 bool ZAllDigits(const ZChar* s) {
   if (!*s) return false;
   for (; *s; ++s)

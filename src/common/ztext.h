@@ -47,6 +47,9 @@ class ZBuilder {
   bool truncated_ = false;
 };
 
+// The last part of a path: after its last backslash or slash.
+const ZChar* ZFileName(const ZChar* path);
+
 // A non-empty run of decimal digits.
 bool ZAllDigits(const ZChar* s);
 // All digits and at most 2^32 - 1: the value; otherwise false.

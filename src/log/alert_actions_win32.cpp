@@ -51,16 +51,21 @@ bool CanWriteFolder(const wchar_t* folder) {
   const DWORD attributes = GetFileAttributesW(folder);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  wchar_t probe[MAX_PATH + 32];
-  ZBuilder b(probe, MAX_PATH + 32);
-  b.Add(folder);
-  const int n = lstrlenW(folder);
-  if (n && folder[n - 1] != '\\' && folder[n - 1] != '/') b.AddAscii("\\");
-  b.AddAscii("zorlog-").AddInt(GetCurrentProcessId()).AddAscii(".tmp");
-  if (b.Truncated()) return false;
+  wchar_t name[32], probe[MAX_PATH + 32];
+  ZBuilder(name, 32).AddAscii("zorlog-").AddInt(GetCurrentProcessId()).AddAscii(".tmp");
+  if (!JoinFolderPath(folder, name, probe, MAX_PATH + 32)) return false;
   HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
+}
+
+bool JoinFolderPath(const wchar_t* folder, const wchar_t* name, wchar_t* out, size_t units) {
+  ZBuilder b(out, units);
+  b.Add(folder);
+  const int n = lstrlenW(folder);
+  if (n && folder[n - 1] != '\\' && folder[n - 1] != '/') b.AddAscii("\\");
+  b.Add(name);
+  return !b.Truncated();
 }

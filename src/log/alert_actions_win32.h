@@ -19,3 +19,5 @@ bool EnableDebugPrivilege();
 
 // The folder exists and a file can be created in it.
 bool CanWriteFolder(const wchar_t* folder);
+// folder\name into out; false when it does not fit.
+bool JoinFolderPath(const wchar_t* folder, const wchar_t* name, wchar_t* out, size_t units);

@@ -30,20 +30,19 @@ void LogWatch::Step(const FollowStep& step, const ZChar* name, const LogTime& ti
   }
   if (!step.row) return;
   Read(step, name, time, tick);
-  const WarningReading r = WarningReadingOf(step.virtualMb, step.ceiling, step.limitMb, step.stats,
-                                            trend_.MinutesTo(static_cast<uint32_t>(
-                                                CeilingMbOf(step.ceiling, step.limitMb))));
+  const WarningReading r = WarningReadingOf(
+      step.virtualMb, step.ceiling, step.limitMb, step.stats,
+      trend_.MinutesTo(static_cast<uint32_t>(CeilingMbOf(step.ceiling, step.limitMb))));
   uint32_t cameOn = 0, wentOff = 0;
   if (!step.ceiling.is64Bit) warning_.Update(thresholds_, r, &cameOn, &wentOff);
   for (int k = 0; k < kWarningKinds; ++k) {
-    if (cameOn & (1u << k)) Warn(step, time, true, k, actions);
-    if (wentOff & (1u << k)) Warn(step, time, false, k, actions);
+    if (cameOn & (1u << k)) Warn(step, r, time, true, k, actions);
+    if (wentOff & (1u << k)) Warn(step, r, time, false, k, actions);
   }
   if (cameOn && args_.saveMapDir && kept_) SaveMap(actions);  // one map, however many kinds
 }
 
-void LogWatch::Read(const FollowStep& step, const ZChar* name, const LogTime& time,
-                    uint32_t tick) {
+void LogWatch::Read(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick) {
   if (!running_ || step.pid != pid_) {  // a new process: its own trend, warnings and account
     running_ = true;
     pid_ = step.pid;
@@ -69,9 +68,8 @@ void LogWatch::Read(const FollowStep& step, const ZChar* name, const LogTime& ti
   }
 }
 
-void LogWatch::Warn(const FollowStep& step, const LogTime& time, bool on, int kind,
-                    WatchActions* actions) {
-  const uint64_t ceilingMb = CeilingMbOf(step.ceiling, step.limitMb);
+void LogWatch::Warn(const FollowStep& step, const WarningReading& r, const LogTime& time, bool on,
+                    int kind, WatchActions* actions) {
   ZChar line[kWatchLineUnits];
   ZBuilder b(line, kWatchLineUnits);
   b.AddAscii("zorlog: ").AddAscii(kWarningKindNames[kind]).AddAscii(on ? " at " : " cleared at ");
@@ -79,24 +77,25 @@ void LogWatch::Warn(const FollowStep& step, const LogTime& time, bool on, int ki
   b.AddAscii(": ");
   switch (kind) {
     case kWarnBelow:
-      b.AddAscii("largest usable block ").AddInt(static_cast<int64_t>(step.stats.largestUsable >> 20));
+      b.AddAscii("largest usable block ").AddInt(static_cast<int64_t>(r.largestUsableMb));
       b.AddAscii(" MB (warns under ").AddInt(thresholds_.belowMb).AddAscii(" MB)");
       break;
     case kWarnAt:
-      b.AddInt(PercentOf(step.virtualMb, step.ceiling, step.limitMb));
+      b.AddInt(r.percent);
       b.AddAscii(" % of the ceiling (warns at ").AddInt(thresholds_.atPercent).AddAscii(" %)");
       break;
-    default: {
-      const int32_t minutes = trend_.MinutesTo(static_cast<uint32_t>(ceilingMb));
-      if (minutes >= 0)
-        b.AddAscii("about ").AddInt(minutes).AddAscii(" min to the ceiling");
+    default:
+      if (r.trendMinutes >= 0)
+        b.AddAscii("about ").AddInt(r.trendMinutes).AddAscii(" min to the ceiling");
       else
         b.AddAscii("not growing");
       b.AddAscii(" (warns within ").AddInt(thresholds_.minutes).AddAscii(" min)");
-    }
   }
   b.AddAscii("; ").Add(name_).AddAscii(" (PID ").AddInt(step.pid).AddAscii(") ");
-  b.AddInt(step.virtualMb).AddAscii(" MB of ").AddInt(static_cast<int64_t>(ceilingMb)).AddAscii(" MB");
+  b.AddInt(step.virtualMb)
+      .AddAscii(" MB of ")
+      .AddInt(static_cast<int64_t>(r.ceilingMb))
+      .AddAscii(" MB");
   actions->Say(line);
   if (args_.eventLog && !actions->Report(line, on))
     actions->Say(ZT("zorlog: cannot write to the event log"));
@@ -105,9 +104,9 @@ void LogWatch::Warn(const FollowStep& step, const LogTime& time, bool on, int ki
   v.pid = step.pid;
   v.name = name_;
   v.virtualMb = step.virtualMb;
-  v.usableKnown = step.ceiling.known;
-  v.largestUsableMb = step.stats.largestUsable >> 20;
-  v.ceilingMb = ceilingMb;
+  v.usableKnown = r.usableKnown;
+  v.largestUsableMb = r.largestUsableMb;
+  v.ceilingMb = r.ceilingMb;
   v.kind = kWarningKindNames[kind];
   ZChar command[kWatchLineUnits];
   const bool whole = ExpandAlertCommand(args_.run, v, command, kWatchLineUnits);

@@ -39,7 +39,9 @@ class LogWatch {
 
  private:
   void Read(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick);
-  void Warn(const FollowStep& step, const LogTime& time, bool on, int kind, WatchActions* actions);
+  // A kind coming on or going off, said with the reading it was judged on.
+  void Warn(const FollowStep& step, const WarningReading& r, const LogTime& time, bool on, int kind,
+            WatchActions* actions);
   void SaveMap(WatchActions* actions);
   void SayExit(const ZChar* status, bool codeKnown, uint32_t code, uint32_t tick,
                WatchActions* actions);

@@ -10,8 +10,8 @@
 #include "log/log_output_win32.h"
 #include "log/log_row.h"
 #include "log/log_watch.h"
-#include "map/map_save_win32.h"
 #include "log/row_clock.h"
+#include "map/map_save_win32.h"
 
 namespace {
 
@@ -105,19 +105,12 @@ class SystemActions : public WatchActions {
   explicit SystemActions(const ZChar* folder) : folder_(folder) {}
   void Say(const ZChar* line) override { ::Say(line); }
   bool Start(const ZChar* commandLine) override { return StartDetachedCommand(commandLine); }
-  bool Report(const ZChar* line, bool warning) override {
-    return ReportToEventLog(line, warning);
-  }
+  bool Report(const ZChar* line, bool warning) override { return ReportToEventLog(line, warning); }
   bool SaveMap(const RegionTable& regions, const ZChar* fileName) override {
     wchar_t path[MAX_PATH + kTextUnits + 40];
-    ZBuilder b(path, MAX_PATH + kTextUnits + 40);
-    b.Add(folder_);
-    const int n = lstrlenW(folder_);
-    if (n && folder_[n - 1] != '\\' && folder_[n - 1] != '/') b.AddAscii("\\");
-    b.Add(fileName);
-    if (b.Truncated()) return false;
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    if (!JoinFolderPath(folder_, fileName, path, MAX_PATH + kTextUnits + 40)) return false;
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool written = WriteMapCsv(file, regions);
     CloseHandle(file);

@@ -40,13 +40,6 @@ void AddCount(ZBuilder& b, uint64_t n, const char* one, const char* many) {
   b.AddInt(static_cast<int64_t>(n)).AddAscii(" ").AddAscii(n == 1 ? one : many);
 }
 
-const ZChar* FileName(const ZChar* path) {
-  const ZChar* name = path;
-  for (const ZChar* p = path; *p; ++p)
-    if (*p == '\\') name = p + 1;
-  return name;
-}
-
 }  // namespace
 
 uint32_t FindSeparators(const MapRegion* r, uint32_t n, uint64_t top, uint32_t granularity,
@@ -124,7 +117,7 @@ uint32_t FormatSeparator(const Separator& s, const MapRegion* regions, Allocatio
         b.AddAscii(separator).AddAscii("...");
         break;
       }
-      b.AddAscii(separator).Add(FileName(name));
+      b.AddAscii(separator).Add(ZFileName(name));
       separator = ", ";
       ++listed;
     }

@@ -6,13 +6,6 @@
 
 namespace {
 
-const ZChar* NameOfPath(const ZChar* path) {
-  const ZChar* name = path;
-  for (const ZChar* p = path; *p; ++p)
-    if (*p == '\\' || *p == '/') name = p + 1;
-  return name;
-}
-
 const ZChar* SavedNameOf(const void* saved, uint64_t base) {
   return static_cast<const MapReader*>(saved)->NameOf(base);
 }
@@ -28,7 +21,7 @@ void MapSession::Open(const ZChar* path) {
   map_ = AddressMap();
   figures_ = MapFigures();
   readingPid_ = 0;
-  ZBuilder(opened_, kMapTitleUnits).Add(NameOfPath(path));
+  ZBuilder(opened_, kMapTitleUnits).Add(ZFileName(path));
 }
 
 void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowStep& last,
@@ -39,7 +32,7 @@ void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowSte
   figures_.trendMinutes = Trend::kNotGrowing;  // a log's trend is its strip
   FormatMapFigures(figures_, figuresText_, kMapFiguresUnits);
   ZBuilder b(opened_, kMapTitleUnits);
-  b.Add(NameOfPath(path)).AddAscii(" (log, ").AddInt(rows.Readings()).AddAscii(" rows");
+  b.Add(ZFileName(path)).AddAscii(" (log, ").AddInt(rows.Readings()).AddAscii(" rows");
   if (skipped) b.AddAscii(", ").AddInt(skipped).AddAscii(" other lines skipped");
   b.AddAscii(")");
   Retitle(nullptr);
@@ -80,7 +73,7 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
     t.Add(when).AddAscii(" - ");
   }
   if (!readingPid_) readingPid_ = 0xFFFFFFFFu;  // shown, though of no PID known
-  t.Add(NameOfPath(path));
+  t.Add(ZFileName(path));
   ZCopy(readingName_, kTextUnits, name.image);
   Retitle(nullptr);
 }

@@ -148,9 +148,7 @@ AddressSpaceStats MapReader::Figures() const {
 }
 
 bool ParseSavedName(const ZChar* path, SavedName* out) {
-  const ZChar* name = path;
-  for (const ZChar* p = path; *p; ++p)
-    if (*p == '\\' || *p == '/') name = p + 1;
+  const ZChar* name = ZFileName(path);
   const size_t length = ZLen(name);
   // "-yyyymmdd-hhmmss.csv" after "<image>-<pid>".
   const size_t kTail = 20;
