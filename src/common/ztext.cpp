@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/char_builder.h"
+
 size_t ZLen(const ZChar* s) {
   size_t n = 0;
   while (s[n]) ++n;
@@ -104,4 +106,10 @@ bool ZParseUint32(const ZChar* s, uint32_t* value) {
   }
   *value = static_cast<uint32_t>(v);
   return true;
+}
+
+void AddHex(ZBuilder& b, uint64_t v, int width) {
+  char text[20];
+  CharBuilder(text, sizeof text).Add("0x").Num(v, width, 16);
+  b.AddAscii(text);
 }

@@ -47,6 +47,9 @@ class ZBuilder {
   bool truncated_ = false;
 };
 
+// "0x" and the value in at least width hex digits.
+void AddHex(ZBuilder& b, uint64_t v, int width);
+
 // The last part of a path: after its last backslash or slash.
 const ZChar* ZFileName(const ZChar* path);
 

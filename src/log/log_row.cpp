@@ -1,30 +1,9 @@
 #include "log/log_row.h"
 
-#include "common/char_builder.h"
-
-const char kLogHeader[] =
-    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
-    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
-    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
-    "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
-    "stack_reserved_mb\r\n";
-
-namespace {
-
-int Field(int v) { return v < 0 ? 0 : v; }
-
-}  // namespace
-
 size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap) {
   if (!cap) return 0;
   CharBuilder b(out, cap);
-  b.Num(Field(t.year), 4).Add("-").Num(Field(t.month), 2).Add("-").Num(Field(t.day), 2);
-  b.Add("T")
-      .Num(Field(t.hour), 2)
-      .Add(":")
-      .Num(Field(t.minute), 2)
-      .Add(":")
-      .Num(Field(t.second), 2);
+  AddLogTime(b, t);
   b.Add(",").Num(s.pid).Add(",").Num(s.virtualMb);
   b.Add(",").Num(s.stats.committed >> 20).Add(",").Num(s.stats.reserved >> 20);
   b.Add(",").Num(s.stats.free >> 20).Add(",").Num(s.stats.largestFree >> 20);

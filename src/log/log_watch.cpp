@@ -1,8 +1,8 @@
 #include "log/log_watch.h"
 
 #include "log/alert_command.h"
-#include "map/map_reader.h"
 #include "monitor/exit_code.h"
+#include "space/map_csv.h"
 
 void FormatLogTime(const LogTime& t, ZBuilder& b) {
   b.AddInt(t.year, 4).AddAscii("-").AddInt(t.month, 2).AddAscii("-").AddInt(t.day, 2);

@@ -6,9 +6,9 @@
 
 #include "log/log_args.h"
 #include "log/log_row.h"
-#include "map/regions.h"
 #include "monitor/follow.h"
 #include "monitor/warning.h"
+#include "space/regions.h"
 
 // The system's part: carried out by the program, recorded by the tests.
 class WatchActions {

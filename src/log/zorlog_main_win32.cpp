@@ -11,7 +11,7 @@
 #include "log/log_row.h"
 #include "log/log_watch.h"
 #include "log/row_clock.h"
-#include "map/map_save_win32.h"
+#include "space/map_csv_win32.h"
 
 namespace {
 

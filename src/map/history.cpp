@@ -95,6 +95,17 @@ HistoryReading ReadingOf(int64_t time, const FollowStep& step) {
   return r;
 }
 
+void History::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns) {
+  HistoryReading reading =
+      ReadingOf(HistorySeconds(t.year, t.month, t.day, t.hour, t.minute, t.second), row);
+  // The first logs knew no ceiling: their largest free block stands in.
+  if (columns == kLogColumnsFirst) {
+    const uint64_t mb = row.stats.largestFree >> 20;
+    reading.mb[kSeriesLargestUsable] = mb < kNoFigure ? uint32_t(mb) : kNoFigure - 1;
+  }
+  Add(reading);
+}
+
 void History::Clear() {
   for (Bucket& b : buckets_) {
     b.readings = 0;

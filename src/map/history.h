@@ -9,8 +9,7 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
-
-struct FollowStep;
+#include "space/log_reader.h"
 
 enum HistorySeries { kSeriesVirtual, kSeriesLargestUsable, kSeriesCeiling, kHistorySeries };
 enum { kHistoryBuckets = 4096, kHistoryLabelUnits = 16 };
@@ -52,10 +51,16 @@ struct HistoryLabel {
   ZChar text[kHistoryLabelUnits];
 };
 
-class History {
+// Takes an opened log's rows as the session's readings.
+class History : public LogRowSink {
  public:
   History() { Clear(); }
+  virtual ~History() = default;
+  History(const History&) = default;
+  History& operator=(const History&) = default;
   void Clear();
+  void LogBegins() override { Clear(); }
+  void LogRow(const LogTime& time, const FollowStep& row, uint32_t columns) override;
   // A time before the first reading's (a clock set back) counts in the
   // first bucket; one that goes back within the session, in its own bucket.
   HistoryChange Add(const HistoryReading& reading);

@@ -4,9 +4,10 @@
 #include <commdlg.h>
 
 #include "map/map_open_win32.h"
-#include "map/map_save_win32.h"
+#include "map/map_settings.h"
 #include "map/map_window_win32.h"
 #include "res/resource.h"
+#include "space/map_csv_win32.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "map/map_grid_win32.h"
 
 #include "common/ztext.h"
+#include "map/map_panels.h"
 
 namespace {
 
@@ -144,4 +145,22 @@ void DrawMapChanges(MapGrid* g) {
     }
   }
   g->shown = m;
+}
+
+void PaintMapLegend(HDC dc, const MapRect& r, int line, HFONT font, const AddressMap& map) {
+  const int box = line - 4;
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  for (int k = 0; k < kMapKinds; ++k) {
+    const int y = r.top + k * line;
+    RECT square = {r.left, y + 2, r.left + box, y + 2 + box};
+    SetBkColor(dc, kMapColors[k]);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
+    wchar_t text[64];
+    LegendLine(map, k, text, 64);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    RECT area = {r.left + box + 6, y, r.right, y + line};
+    ExtTextOutW(dc, area.left, y, ETO_OPAQUE, &area, text, lstrlenW(text), nullptr);
+  }
+  SelectObject(dc, oldFont);
 }

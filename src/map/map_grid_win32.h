@@ -1,11 +1,12 @@
 // zormap.exe's map: a child window that draws the cells into a memory
-// bitmap of its own, cell by changed cell, and only repaints those.
+// bitmap of its own, cell by changed cell, and only repaints those; and the
+// key to its colours.
 #pragma once
 #include <windows.h>
 
+#include "map/map_layout.h"
 #include "map/memory_bitmap_win32.h"
-
-#include "map/address_map.h"
+#include "space/address_map.h"
 
 struct MapGrid {
   HWND window = nullptr, parent = nullptr;
@@ -28,3 +29,6 @@ bool RegisterMapGrid(HINSTANCE instance);
 HWND CreateMapGrid(HWND parent, int id, MapGrid* grid);
 // The cells whose kind changed, and the largest block's old and new outline.
 void DrawMapChanges(MapGrid* grid);
+// The legend: a box of each kind's colour and its line.
+void PaintMapLegend(HDC dc, const MapRect& legend, int lineHeight, HFONT font,
+                    const AddressMap& map);

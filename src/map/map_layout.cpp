@@ -1,7 +1,7 @@
 #include "map/map_layout.h"
 
-#include "map/address_map.h"
 #include "map/map_panels.h"
+#include "space/address_map.h"
 
 namespace {
 MapRect Rect(int left, int top, int right, int bottom) {

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "map/map_open_win32.h"
-#include "map/saved_file_win32.h"
+#include "space/saved_file_win32.h"
 
 bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, size_t units) {
   // Read apart from what is shown: a refused file leaves nothing half-drawn.

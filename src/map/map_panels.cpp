@@ -1,6 +1,7 @@
 #include "map/map_panels.h"
 
-#include "map/gaps.h"
+#include "map/region_lines.h"
+#include "space/free_space.h"
 
 namespace {
 

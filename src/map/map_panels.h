@@ -6,9 +6,9 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
-#include "map/address_map.h"
-#include "map/regions.h"
 #include "monitor/ceiling.h"
+#include "space/address_map.h"
+#include "space/regions.h"
 
 // How wide a text is drawn in the panels' font, in pixels.
 class TextMeasure {

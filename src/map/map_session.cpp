@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "map/gaps.h"
-#include "map/map_reader.h"
 #include "monitor/exit_code.h"
+#include "space/free_space.h"
+#include "space/map_reader.h"
 
 namespace {
 

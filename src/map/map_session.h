@@ -5,11 +5,11 @@
 #pragma once
 #include <stdint.h>
 
-#include "map/address_map.h"
 #include "map/history.h"
-#include "map/map_watch.h"
-#include "map/regions.h"
+#include "map/map_figures.h"
 #include "monitor/follow.h"
+#include "space/address_map.h"
+#include "space/regions.h"
 
 // GetTickCount's milliseconds, and the local time of day.
 struct MapTime {
@@ -80,7 +80,7 @@ class MapSession {
   bool Snapshot(MapSnapshot* out) const;
   // The session's readings against time, or the opened log's.
   const History& Past() const { return history_; }
-  // A saved file instead of a target (see map_opened.cpp): the log's rows,
+  // A saved file instead of a target (see map_session_opened.cpp): the log's rows,
   // its last as the figures; or the saved map's regions.
   void ShowLog(const ZChar* path, const History& rows, const FollowStep& last, uint32_t skipped);
   void ShowSavedMap(const ZChar* path, const class MapReader& saved);

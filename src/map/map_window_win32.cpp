@@ -7,6 +7,7 @@
 
 #include "dialogs/dialogs_win32.h"
 #include "map/map_open_win32.h"
+#include "map/map_settings.h"
 #include "map/map_show_win32.h"
 #include "res/resource.h"
 

@@ -1,8 +1,5 @@
 #include "map/strip.h"
 
-#include "map/map_watch.h"
-#include "settings/registry_api.h"
-
 namespace {
 
 const char* const kSeriesNames[kHistorySeries] = {"virtual size ", "largest usable block ",
@@ -57,20 +54,4 @@ void FormatHistoryPoint(const HistoryPoint& p, ZChar* out, size_t units) {
     b.AddAscii(" MB");
     sep = ", ";
   }
-}
-
-namespace {
-const ZChar kShowHistory[] = ZT("ShowHistory");
-}  // namespace
-
-bool LoadStripShown() {
-  uint32_t v = 1;
-  return !ReadDwordValue(kMapKeyPath, kShowHistory, &v) || v != 0;
-}
-
-bool SaveStripShown(bool shown) {
-  RegistryKey key = nullptr;
-  if (!Registry().CreateKey(kMapKeyPath, &key)) return false;
-  Registry().CloseKey(key);
-  return WriteDwordValue(kMapKeyPath, kShowHistory, shown ? 1 : 0);
 }

@@ -24,8 +24,3 @@ int StripRow(uint32_t mb, uint32_t topMb, int height);
 // "2024-03-10 08:00:00 to 08:00:31, 3 readings: virtual size 1000-1200 MB,
 // largest usable block 800 MB, ceiling 4095 MB", or that it holds none.
 void FormatHistoryPoint(const HistoryPoint& p, ZChar* out, size_t units);
-
-// Whether the window shows the strip, kept in zormap's key (shown unless
-// told otherwise).
-bool LoadStripShown();
-bool SaveStripShown(bool shown);

@@ -7,8 +7,8 @@
 #include <shellapi.h>
 
 #include "map/map_open_win32.h"
-#include "map/map_save_win32.h"
 #include "map/map_window_win32.h"
+#include "map/zormap_console_win32.h"
 #include "monitor/follow.h"
 
 namespace {

@@ -8,7 +8,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "map/saved_file_win32.h"
+#include "log/log_row.h"
+#include "map/history.h"
+#include "space/saved_file_win32.h"
 
 namespace {
 

@@ -40,12 +40,12 @@
 
 #include "log/log_output_win32.h"
 #include "log/log_watch.h"
-#include "map/address_map.h"
 #include "map/map_session.h"
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
 #include "res/resource.h"
 #include "settings/view_settings.h"
+#include "space/address_map.h"
 #include "support/target_process_win32.h"
 
 namespace {
@@ -206,8 +206,7 @@ int BenchLogRow(int runs, bool maps) {
       "One row of zorlog.exe%s (the walk with its statistics, the limit, its warnings,\n"
       "the time, the CSV text and its write, here to NUL) against the same bare\n"
       "VirtualQueryEx loop. Columns as above. Goal: within 5 %%%s.\n\n",
-      maps ? " keeping its named map (--save-map)" : "",
-      maps ? "; with maps, what it costs" : "");
+      maps ? " keeping its named map (--save-map)" : "", maps ? "; with maps, what it costs" : "");
   LogArgs args;
   args.warnBelowMb = 128;
   args.saveMapDir = maps ? L"." : nullptr;

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "e2e/zor_driver.h"
-#include "map/address_map.h"
 #include "map/map_layout.h"
 #include "map/map_strip_win32.h"
 #include "res/resource.h"
+#include "space/address_map.h"
 #include "support/target_process_win32.h"
 
 namespace {

@@ -7,8 +7,9 @@
 #include <memory>
 
 #include "fuzz_input.h"
-#include "map/log_reader.h"
-#include "map/map_reader.h"
+#include "map/history.h"
+#include "space/log_reader.h"
+#include "space/map_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);

@@ -12,7 +12,7 @@
 
 #include "map/map_layout.h"
 #include "map/map_panels.h"
-#include "map/map_reader.h"
+#include "space/map_reader.h"
 #include "support/fakes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "map/regions.h"
+#include "space/regions.h"
 
 #include <stdlib.h>
 
@@ -191,4 +191,12 @@ uint32_t RegionTable::Largest(Allocation* out, uint32_t max) const {
   }
   if (stacks.stacks) Rank(out, &n, max, stacks);
   return n;
+}
+
+const char* RegionStateText(uint32_t state) {
+  return state == kMemCommit ? "commit" : state == kMemReserve ? "reserve" : "free";
+}
+
+const char* RegionTypeText(uint32_t type) {
+  return type == kMemImage ? "image" : type == kMemMapped ? "mapped" : type ? "private" : "";
 }

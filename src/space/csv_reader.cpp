@@ -1,4 +1,4 @@
-#include "map/csv_reader.h"
+#include "space/csv_reader.h"
 
 #include <string.h>
 

@@ -80,19 +80,6 @@ class RegionTable : public RegionSink {
   uint32_t nameCount_ = 0;
 };
 
-// "0x00100000 to 0x001FFFFF:" of the cell's MB.
-void FormatCellHeading(uint32_t cell, ZChar* out, size_t units);
-// One line of the panel: base, size, state, type, protection, name.
-void FormatRegionLine(const MapRegion& r, const ZChar* name, ZChar* out, size_t units);
-// "412 thread stacks: 412 MB reserved, 9 MB committed" for a group.
-void FormatAllocationLine(const Allocation& a, ZChar* out, size_t units);
-
-// "0x" and the value in at least width hex digits.
-void AddHex(ZBuilder& b, uint64_t v, int width);
-
-extern const char kMapCsvHeader[];
-// The use column's values, by PrivateUse, then null.
-extern const char* const kMapUseNames[kPrivateUses + 1];
-// One CSV line with CR LF, always terminated; returns its length. A stack
-// or thread block is named by its thread.
-size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t cap);
+// "commit", "reserve" or "free"; "image", "mapped", "private" or "" (free).
+const char* RegionStateText(uint32_t state);
+const char* RegionTypeText(uint32_t type);

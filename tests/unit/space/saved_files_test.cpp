@@ -5,8 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "map/log_reader.h"
-#include "map/map_reader.h"
+#include "map/history.h"
+#include "space/log_reader.h"
+#include "space/map_reader.h"
 #include "support/fakes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "map/saved_file_win32.h"
+#include "space/saved_file_win32.h"
 
 #include <stdlib.h>
 

@@ -1,10 +1,11 @@
 // zormap.exe's logic: a walk turned into cells, the trend of the size, and
 // the warning's crossing rule.
+#include "space/address_map.h"
+
 #include <gtest/gtest.h>
 
-#include "map/address_map.h"
-#include "map/map_watch.h"
-#include "map/regions.h"
+#include "space/map_csv.h"
+#include "space/regions.h"
 #include "support/fakes.h"
 
 namespace {

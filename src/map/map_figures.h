@@ -1,19 +1,12 @@
-// What zormap.exe reads off the walks besides the map: the warning's
-// thresholds as kept in the registry, and the figures as the window shows
-// them.
+// The figures zormap.exe shows beside the map, and their text.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
 
 #include "common/ztext.h"
 #include "monitor/ceiling.h"
-#include "monitor/warning.h"
 #include "monitor/vsize.h"
-
-// Missing or out-of-range values (MB 1 to 4096, percent 1 to 100) keep the defaults.
-WarningThresholds LoadWarningThresholds();
-bool SaveWarningThresholds(const WarningThresholds& t);
-extern const ZChar kMapKeyPath[];
+#include "monitor/warning.h"
 
 // One reading as the window shows it.
 struct MapFigures {

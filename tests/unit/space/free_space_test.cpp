@@ -1,5 +1,5 @@
 // What keeps a hand-made walk's free space apart, and what still fits in it.
-#include "map/gaps.h"
+#include "space/free_space.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "map/map_reader.h"
+#include "space/map_reader.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -145,65 +145,4 @@ AddressSpaceStats MapReader::Figures() const {
     }
   }
   return s;
-}
-
-bool ParseSavedName(const ZChar* path, SavedName* out) {
-  const ZChar* name = ZFileName(path);
-  const size_t length = ZLen(name);
-  // "-yyyymmdd-hhmmss.csv" after "<image>-<pid>".
-  const size_t kTail = 20;
-  if (length < kTail + 3) return false;
-  const ZChar* tail = name + length - kTail;
-  char t[kTail + 1];
-  for (size_t i = 0; i < kTail; ++i) t[i] = tail[i] < 128 ? static_cast<char>(tail[i]) : '?';
-  t[kTail] = 0;
-  static const char kShape[] = "-99999999-999999.csv";
-  int d[14], n = 0;
-  for (size_t i = 0; i < kTail; ++i) {
-    const char want = kShape[i];
-    const char c =
-        want == 'c' || want == 's' || want == 'v' ? static_cast<char>(t[i] | 0x20) : t[i];
-    if (want == '9' ? c < '0' || c > '9' : c != want) return false;
-    if (want == '9') d[n++] = c - '0';
-  }
-  const ZChar* pidEnd = tail;
-  const ZChar* pidStart = pidEnd;
-  while (pidStart > name && *(pidStart - 1) >= '0' && *(pidStart - 1) <= '9') --pidStart;
-  if (pidStart == pidEnd || pidEnd - pidStart > 10 || pidStart - name < 2 || *(pidStart - 1) != '-')
-    return false;
-  uint64_t pid = 0;
-  for (const ZChar* p = pidStart; p < pidEnd; ++p) pid = pid * 10 + (*p - '0');
-  const auto num = [&](int from, int count) {
-    int v = 0;
-    for (int i = from; i < from + count; ++i) v = v * 10 + d[i];
-    return v;
-  };
-  SavedName s;
-  s.year = num(0, 4), s.month = num(4, 2), s.day = num(6, 2);
-  s.hour = num(8, 2), s.minute = num(10, 2), s.second = num(12, 2);
-  if (!pid || pid > 0xFFFFFFFFu || s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 ||
-      s.hour > 23 || s.minute > 59 || s.second > 59)
-    return false;
-  s.pid = static_cast<uint32_t>(pid);
-  const size_t imageUnits = static_cast<size_t>(pidStart - 1 - name);
-  ZCopy(s.image, imageUnits + 1 < size_t{kTextUnits} ? imageUnits + 1 : size_t{kTextUnits}, name);
-  *out = s;
-  return true;
-}
-
-void FormatSavedName(const SavedName& s, ZChar* out, size_t units) {
-  ZChar stem[kTextUnits];
-  ZCopy(stem, kTextUnits, s.image);
-  const size_t length = ZLen(stem);
-  const char* exe = ".exe";
-  bool isExe = length > 4;
-  for (size_t i = 0; isExe && i < 4; ++i) {
-    const ZChar ch = stem[length - 4 + i];
-    isExe = (ch >= 'A' && ch <= 'Z' ? ch + 32 : ch) == exe[i];
-  }
-  if (isExe) stem[length - 4] = 0;
-  ZBuilder b(out, units);
-  b.Add(stem).AddAscii("-").AddInt(s.pid).AddAscii("-");
-  b.AddInt(s.year, 4).AddInt(s.month, 2).AddInt(s.day, 2).AddAscii("-");
-  b.AddInt(s.hour, 2).AddInt(s.minute, 2).AddInt(s.second, 2).AddAscii(".csv");
 }

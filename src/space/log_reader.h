@@ -1,19 +1,24 @@
-// A zorlog CSV read back: every row into the history, the last one kept as
-// the step it was written from, for the figures.
+// A zorlog CSV read back: every row handed to whoever opens the file, the
+// last one kept as the step it was written from, for the figures.
 #pragma once
-#include "log/log_row.h"
-#include "map/csv_reader.h"
-#include "map/history.h"
 #include "monitor/follow.h"
+#include "space/csv_reader.h"
+#include "space/log_format.h"
 
-// The columns of each header zorlog has written: the first rows had no
-// ceiling, the next ones add the threads' stacks.
-enum { kLogColumnsFirst = 10, kLogColumnsCeiling = 20, kLogColumnsStacks = 23 };
+// What takes the rows of a log as they are read.
+class LogRowSink {
+ public:
+  virtual void LogBegins() = 0;  // at the header: rows of an earlier read are gone
+  // A row as zorlog's step had it; columns: the header's (kLogColumns...).
+  virtual void LogRow(const LogTime& time, const FollowStep& row, uint32_t columns) = 0;
+
+ protected:
+  ~LogRowSink() = default;
+};
 
 class LogReader : public CsvReader {
  public:
-  // Every row goes into history, which the reader clears at the header.
-  explicit LogReader(History* history) : history_(history) {}
+  explicit LogReader(LogRowSink* rows) : rows_(rows) {}
   uint32_t Columns() const { return columns_; }  // the header's, 0 before it
   // The last row, as zorlog's step had it (row false before any).
   const FollowStep& Last() const { return last_; }
@@ -30,7 +35,7 @@ class LogReader : public CsvReader {
   bool Row(const char* line, uint32_t length, char* why) override;
 
  private:
-  History* history_;
+  LogRowSink* rows_;
   uint32_t columns_ = 0;
   FollowStep last_;
   LogTime lastTime_ = {};

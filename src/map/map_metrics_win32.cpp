@@ -1,8 +1,6 @@
-// The window's font, its measures, and the legend drawn in it.
-#include <stddef.h>
+#include "map/map_metrics_win32.h"
 
-#include "map/map_panels.h"
-#include "map/map_window_win32.h"
+#include <stddef.h>
 
 GdiMeasure::GdiMeasure(HFONT font) : dc_(GetDC(nullptr)), old_(SelectObject(dc_, font)) {}
 
@@ -40,24 +38,6 @@ MapMetrics MeasureMapFont(HFONT font) {
   const int dpi = GetDeviceCaps(measure.Dc(), LOGPIXELSY);
   if (dpi > 96) m.margin = kMapMargin * dpi / 96;
   return m;
-}
-
-void PaintMapLegend(HDC dc, const MapRect& r, int line, HFONT font, const AddressMap& map) {
-  const int box = line - 4;
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  for (int k = 0; k < kMapKinds; ++k) {
-    const int y = r.top + k * line;
-    RECT square = {r.left, y + 2, r.left + box, y + 2 + box};
-    SetBkColor(dc, kMapColors[k]);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
-    wchar_t text[64];
-    LegendLine(map, k, text, 64);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    RECT area = {r.left + box + 6, y, r.right, y + line};
-    ExtTextOutW(dc, area.left, y, ETO_OPAQUE, &area, text, lstrlenW(text), nullptr);
-  }
-  SelectObject(dc, oldFont);
 }
 
 void FirstMapWindowSize(const MapMetrics& m, int* width, int* height) {

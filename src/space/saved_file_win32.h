@@ -3,8 +3,8 @@
 #pragma once
 #include <windows.h>
 
-#include "map/log_reader.h"
-#include "map/map_reader.h"
+#include "space/log_reader.h"
+#include "space/map_reader.h"
 
 // False with a one-line message in error when the file cannot be read or
 // is refused ("NAME: line N: why"); *kind says which reader took it (the

@@ -1,4 +1,4 @@
-#include "map/address_map.h"
+#include "space/address_map.h"
 
 #include <string.h>
 

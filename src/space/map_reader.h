@@ -2,10 +2,11 @@
 // of their allocations, the figures the regions give, and what the file's
 // name says of the reading.
 #pragma once
-#include "map/csv_reader.h"
-#include "map/regions.h"
 #include "monitor/threads.h"
 #include "monitor/vsize.h"
+#include "space/csv_reader.h"
+#include "space/map_csv.h"
+#include "space/regions.h"
 
 class MapReader : public CsvReader {
  public:
@@ -39,14 +40,3 @@ class MapReader : public CsvReader {
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;
 };
-
-// What the name zormap proposes, <image>-<pid>-<yyyymmdd-hhmmss>.csv, says;
-// false when the file's name (a path's last part) has another form.
-struct SavedName {
-  ZChar image[kTextUnits];
-  uint32_t pid;
-  int year, month, day, hour, minute, second;
-};
-bool ParseSavedName(const ZChar* path, SavedName* out);
-// That form for a reading: the image without ".exe", always terminated.
-void FormatSavedName(const SavedName& s, ZChar* out, size_t units);

@@ -1,8 +1,8 @@
 // A saved file shown in the session instead of a target: a zorlog log's
 // rows against time with its last row as the figures, or a saved map with
 // its panels and the figures its regions give. Nothing is followed meanwhile.
-#include "map/map_reader.h"
 #include "map/map_session.h"
+#include "space/map_reader.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
-#include "map/regions.h"
 #include "monitor/ceiling.h"
+#include "space/regions.h"
 
 // The allocations between two free pieces.
 struct Separator {

@@ -1,17 +1,5 @@
-// A reading of zormap.exe kept as CSV: from the window's Save, and from the
-// command line without a window.
+// zormap.exe without a window: --save, and what it says on a console.
 #pragma once
-#include <windows.h>
-
-#include "map/regions.h"
-
-// The header and every region, in one pass of buffered writes.
-bool WriteMapCsv(HANDLE file, const RegionTable& table);
-
-// Written beside path first, and put in its place only once whole: a write
-// that fails leaves the old file as it was.
-bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table);
-
 // zormap.exe --save FILE NAME|PID: one reading of a running target into a
 // new FILE. Returns the exit code: 0, 1 (not running, or FILE exists or
 // cannot be written), 2 (bad arguments); says why on standard error, or the

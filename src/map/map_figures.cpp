@@ -1,29 +1,4 @@
-#include "map/map_watch.h"
-
-#include "settings/registry_api.h"
-
-const ZChar kMapKeyPath[] = ZT("Software\\QuandrilSoftware\\Zorvane\\Map");
-
-namespace {
-const ZChar kWarnBelowValue[] = ZT("WarnBelowMB");
-const ZChar kWarnAtValue[] = ZT("WarnAtPercent");
-}  // namespace
-
-WarningThresholds LoadWarningThresholds() {
-  WarningThresholds t;
-  uint32_t v = 0;
-  if (ReadDwordValue(kMapKeyPath, kWarnBelowValue, &v) && v >= 1 && v <= 4096) t.belowMb = v;
-  if (ReadDwordValue(kMapKeyPath, kWarnAtValue, &v) && v >= 1 && v <= 100) t.atPercent = v;
-  return t;
-}
-
-bool SaveWarningThresholds(const WarningThresholds& t) {
-  RegistryKey key = nullptr;
-  if (!Registry().CreateKey(kMapKeyPath, &key)) return false;
-  Registry().CloseKey(key);
-  return WriteDwordValue(kMapKeyPath, kWarnBelowValue, t.belowMb) &&
-         WriteDwordValue(kMapKeyPath, kWarnAtValue, t.atPercent);
-}
+#include "map/map_figures.h"
 
 uint64_t CeilingMb(const MapFigures& f) { return CeilingMbOf(f.ceiling, f.limitMb); }
 

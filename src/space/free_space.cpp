@@ -1,4 +1,4 @@
-#include "map/gaps.h"
+#include "space/free_space.h"
 
 #include "monitor/process_api.h"
 #include "monitor/vsize.h"
