@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 fonts-wine
   xvfb xauth x11-utils imagemagick
+  prometheus
 )
 if [ "${1:-}" = --guest ]; then
   packages=(qemu-system-x86 debootstrap e2fsprogs tar)

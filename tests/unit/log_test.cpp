@@ -1,13 +1,17 @@
 // zorlog.exe's logic: its command line, its rows, and the status lines of a
 // process followed by name through an exit and a restart.
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 
 #include "log/log_args.h"
 #include "log/log_row.h"
+#include "log/metrics.h"
 #include "log/row_clock.h"
 #include "monitor/vsize.h"
+#include "monitor/warning.h"
 #include "support/fakes.h"
 
 namespace {
@@ -143,6 +147,68 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
 
 // The clocks as zorlog reads them, run through a schedule of real time: the
 // wall clock stepped, the machine asleep, the tick counter wrapping.
+struct TextOut : MetricsOut {
+  std::string text;
+  bool Line(const char* line, size_t length) override {
+    text.append(line, length);
+    return true;
+  }
+};
+
+TEST(Metrics, EachMetricOnceWithItsSamplesTogetherAndLabelValuesEscaped) {
+  const ZString nadia = Z("CORP\\nadia"), odd = Z("x\"y\nz");
+  MetricsInstance m[2];
+  m[0].name = ZT("cad.exe"), m[0].pid = 42, m[0].sessionKnown = true, m[0].session = 2;
+  m[0].user = nadia.c_str(), m[0].virtualBytes = 3u << 30, m[0].ceilingKnown = true;
+  m[0].ceilingBytes = 4095ull << 20, m[0].largestUsableBytes = 1 << 20, m[0].usableFreeBytes = 9;
+  m[0].threadsKnown = true, m[0].threads = 7, m[0].stackBytes = 7 << 20;
+  m[0].warnings = 1 << kWarnAt, m[0].lastReading = 1765000000;
+  // A 64-bit one: no ceiling or usable figures, whatever its walk said.
+  m[1].name = odd.c_str(), m[1].pid = 9, m[1].is64Bit = true, m[1].ceilingKnown = true;
+  TextOut out;
+  ASSERT_TRUE(WriteMetrics(m, 2, &out));
+  const std::string a =
+      "{name=\"cad.exe\",pid=\"42\",session=\"2\",user=\"CORP\\\\nadia\",bits=\"32\"";
+  const std::string b = "{name=\"x\\\"y\\nz\",pid=\"9\",session=\"\",user=\"\",bits=\"64\"";
+  const auto head = [](const char* name, const char* help) {
+    return std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
+  };
+  EXPECT_EQ(
+      out.text,
+      head("zorvane_virtual_bytes",
+           "Virtual size of the process: its committed and reserved bytes.") +
+          "zorvane_virtual_bytes" + a + "} 3221225472\nzorvane_virtual_bytes" + b + "} 0\n" +
+          head("zorvane_ceiling_bytes", "The 32-bit process's own address space, its ceiling.") +
+          "zorvane_ceiling_bytes" + a + "} 4293918720\n" +
+          head("zorvane_largest_usable_bytes",
+               "The largest free block the process can still allocate.") +
+          "zorvane_largest_usable_bytes" + a + "} 1048576\n" +
+          head("zorvane_usable_free_bytes",
+               "Free bytes the process can still allocate, in all blocks.") +
+          "zorvane_usable_free_bytes" + a + "} 9\n" +
+          head("zorvane_threads", "Threads of the process.") + "zorvane_threads" + a + "} 7\n" +
+          head("zorvane_stack_bytes", "Bytes reserved for the process's thread stacks.") +
+          "zorvane_stack_bytes" + a + "} 7340032\n" +
+          head("zorvane_warning", "1 while a warning of that kind is on for the process.") +
+          "zorvane_warning" + a + ",kind=\"warn-below\"} 0\nzorvane_warning" + a +
+          ",kind=\"warn-at\"} 1\nzorvane_warning" + a +
+          ",kind=\"warn-minutes\"} 0\nzorvane_warning" + b +
+          ",kind=\"warn-below\"} 0\nzorvane_warning" + b + ",kind=\"warn-at\"} 0\nzorvane_warning" +
+          b + ",kind=\"warn-minutes\"} 0\n" +
+          head("zorvane_last_reading_timestamp_seconds",
+               "When the process was last read, in seconds since 1970 UTC.") +
+          "zorvane_last_reading_timestamp_seconds" + a +
+          "} 1765000000\nzorvane_last_reading_timestamp_seconds" + b + "} 0\n");
+#ifndef _WIN32
+  // What the monitoring system's own checker says of it, where it is installed.
+  if (std::system("command -v promtool >/dev/null 2>&1") != 0) return;
+  FILE* check = popen("promtool check metrics >/dev/null 2>&1", "w");
+  ASSERT_TRUE(check);
+  fwrite(out.text.data(), 1, out.text.size(), check);
+  EXPECT_EQ(pclose(check), 0) << "promtool check metrics refused the text";
+#endif
+}
+
 TEST(RowClock, LabelsRowsWithTheirTrueSecondOneRowPerIntervalNoBurst) {
   const uint64_t w = 13000000000ull;  // a whole second, in ms since 1601
   struct Case {
