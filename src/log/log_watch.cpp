@@ -20,7 +20,12 @@ void LogWatch::Step(const FollowStep& step, const ZChar* name, const LogTime& ti
                     WatchActions* actions) {
   for (int i = 0; i < step.statusCount; ++i) {
     if (i == step.refusedLine) {
-      Tell(step.status[i], kEventCannotOpen, kEventWarning, actions);
+      ZChar line[kWatchLineUnits];
+      ZBuilder(line, kWatchLineUnits)
+          .AddAscii("zorlog: ")
+          .Add(step.status[i])
+          .AddAscii(": start zorlog as that user or elevated");
+      Tell(line, kEventCannotOpen, kEventWarning, actions);
       continue;
     }
     if (i != step.exitLine) {

@@ -499,4 +499,76 @@ TEST(ZorLog, EventEntriesHaveTheirMessagesAndTheSourceIsRegisteredAndRemoved) {
   EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &gone), ERROR_SUCCESS);
 }
 
+// The README's batch files, as it shows them: the scheduled task's, which
+// keeps zorlog's status lines, and the one it starts at a warning, which
+// takes the values quoted from its environment.
+TEST(ZorLog, TheReadmesBatchFilesRunAsShown) {
+  const std::string readme = ReadAll(L"" ZOR_README);
+  auto shown = [&readme](const std::string& file) {  // the indented block after its name
+    size_t at = readme.find("`" + file + "`");
+    at = readme.find("\n\n    ", at) + 1;
+    std::string text;
+    for (size_t end; at != std::string::npos && readme.compare(at + 1, 4, "    ") == 0; at = end) {
+      end = readme.find('\n', at + 1);
+      text += readme.substr(at + 5, end - at - 5) + "\r\n";
+    }
+    return text;
+  };
+  const std::string watch = shown("C:\\Tools\\night-watch.cmd"), page = shown("C:\\Tools\\page.cmd");
+  ASSERT_NE(watch.find("zorlog.exe"), std::string::npos) << watch;
+  ASSERT_NE(page.find("%ZOR_NAME%"), std::string::npos) << page;
+  for (const wchar_t* dir : {L"C:\\Tools", L"C:\\Logs", L"C:\\Logs\\maps"})
+    CreateDirectoryW(dir, nullptr);
+  for (const auto& file : {std::make_pair(L"C:\\Tools\\night-watch.cmd", watch),
+                           std::make_pair(L"C:\\Tools\\page.cmd", page)}) {
+    HANDLE h = CreateFileW(file.first, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, file.second.data(), static_cast<DWORD>(file.second.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  ASSERT_TRUE(CopyFileW((BinDir() + L"zorlog.exe").c_str(), L"C:\\Tools\\zorlog.exe", FALSE));
+  const std::wstring exe = TargetProcess::CopyAs(L"cad.exe");
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  // The batch file and what it starts, in a job that ends them all.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::wstring cmd = L"cmd /c C:\\Tools\\night-watch.cmd";
+  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE,
+                             CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi));
+  AssignProcessToJobObject(job, pi.hProcess);
+  ResumeThread(pi.hThread);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  const std::string pid = std::to_string(target.Pid());
+  EXPECT_TRUE(WaitFor(
+      [&] { return ReadAll(L"C:\\Logs\\zorlog-status.txt").find("connected to cad.exe") != std::string::npos; },
+      20000));
+  const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
+  ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
+  EXPECT_TRUE(WaitFor([&] { return !ReadAll(L"C:\\Logs\\warnings.txt").empty(); }, 30000));
+  EXPECT_NE(ReadAll(L"C:\\Logs\\warnings.txt").find("\"warn-below\" \"cad.exe\" \"" + pid + "\""),
+            std::string::npos)
+      << ReadAll(L"C:\\Logs\\warnings.txt");
+  EXPECT_NE(ReadAll(L"C:\\Logs\\zorlog-status.txt").find("zorlog: warn-below at "), std::string::npos);
+  EXPECT_GE(Lines(ReadAll(L"C:\\Logs\\cad.csv")).size(), 2u);
+  TerminateJobObject(job, 1);
+  CloseHandle(job);
+  target.Exit(0);
+  for (const wchar_t* file : {L"C:\\Tools\\night-watch.cmd", L"C:\\Tools\\page.cmd",
+                              L"C:\\Logs\\zorlog-status.txt", L"C:\\Logs\\warnings.txt",
+                              L"C:\\Logs\\cad.csv"})
+    DeleteFileW(file);
+  WaitFor([] { return DeleteFileW(L"C:\\Tools\\zorlog.exe") != FALSE; }, 10000);
+  WIN32_FIND_DATAW f;
+  HANDLE h = FindFirstFileW(L"C:\\Logs\\maps\\*.csv", &f);
+  for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f))
+    DeleteFileW((std::wstring(L"C:\\Logs\\maps\\") + f.cFileName).c_str());
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  for (const wchar_t* dir : {L"C:\\Logs\\maps", L"C:\\Logs", L"C:\\Tools"}) RemoveDirectoryW(dir);
+  RemoveCopy(exe);
+}
+
 }  // namespace

@@ -194,6 +194,14 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   ASSERT_EQ(actions.calls.size(), 4u);
   EXPECT_EQ(actions.calls[1].substr(0, 11), "report 3I: ");
   EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031407.csv (2)");  // its last reading
+  api.pidList.clear();
+  FakeProcess& refused = api.Add(9, Z("\\Device\\x\\xtop.exe"));
+  refused.openable = refused.queryOpenable = false;
+  step(0);
+  ASSERT_EQ(actions.calls.size(), 2u);
+  EXPECT_EQ(actions.calls[0], "say: zorlog: xtop.exe (PID 9) runs but cannot be opened (access "
+                              "denied): start zorlog as that user or elevated");
+  EXPECT_EQ(actions.calls[1], "report 5W: " + actions.calls[0].substr(5));
 }
 
 }  // namespace
