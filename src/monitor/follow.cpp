@@ -88,7 +88,7 @@ void TargetFollower::Status(FollowStep* step, const char* before, const char* af
   if (ceiling_.known)
     b.AddAscii(": ceiling ").AddInt(ceiling_.mb).AddAscii(" MB, ").Add(ceiling_.reason);
   else if (ceiling_.is64Bit)
-    b.AddAscii(": 64-bit process, no 32-bit ceiling");
+    b.AddAscii(": 64-bit process: no 32-bit ceiling");
   else
     b.AddAscii(": ceiling ").Add(ceiling_.reason);
 }
