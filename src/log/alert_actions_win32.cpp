@@ -61,7 +61,8 @@ bool RegisterEventSourceKey(bool add, DWORD* error) {
   HKEY key = nullptr;
   *error = RegCreateKeyW(HKEY_LOCAL_MACHINE, kSourceKey, &key);
   if (*error != ERROR_SUCCESS) return false;
-  const DWORD typesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+  const DWORD typesSupported =
+      EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
   *error = RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ,
                           reinterpret_cast<const BYTE*>(path), (n + 1) * sizeof(wchar_t));
   if (*error == ERROR_SUCCESS)

@@ -33,9 +33,9 @@ bool IsPlain(ZChar c) {
 }  // namespace
 
 const char* AlertVariableName(int which) {
-  static const char* const kNames[kAlertValues] = {
-      "ZOR_PID",           "ZOR_NAME",  "ZOR_VIRTUAL_MB", "ZOR_LARGEST_USABLE_MB",
-      "ZOR_CEILING_MB", "ZOR_KIND"};
+  static const char* const kNames[kAlertValues] = {"ZOR_PID",        "ZOR_NAME",
+                                                   "ZOR_VIRTUAL_MB", "ZOR_LARGEST_USABLE_MB",
+                                                   "ZOR_CEILING_MB", "ZOR_KIND"};
   return kNames[which];
 }
 

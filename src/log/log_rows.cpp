@@ -22,6 +22,7 @@ RowResult RowWriter::Write(RowOutput* out, const char* row, uint32_t bytes, ZCha
   // Unsized, nothing was written; otherwise part of it may have been.
   if (sized && !out->CutBack(before)) return kRowFatal;
   if (!lost_++)
-    ZBuilder(note, kRowNoteUnits).AddAscii("zorlog: cannot write a row; trying again each interval");
+    ZBuilder(note, kRowNoteUnits)
+        .AddAscii("zorlog: cannot write a row; trying again each interval");
   return kRowLost;
 }

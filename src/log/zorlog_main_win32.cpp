@@ -132,11 +132,10 @@ int Stop(const LogArgs& args, LogWatch* watch, SystemActions* actions, int code,
          uint32_t rows) {
   wchar_t line[kConsoleLineUnits];
   ZBuilder(line, kConsoleLineUnits)
-      .AddAscii("zorlog: stopped, ")
-      .AddAscii(why)
-      .AddAscii(", after ")
+      .AddAscii("zorlog: stopped after ")
       .AddInt(rows)
-      .AddAscii(" rows");
+      .AddAscii(" rows: ")
+      .AddAscii(why);
   if (code)
     watch->Tell(line, kEventStopped, kEventError, actions);
   else if (args.eventLog)
@@ -162,7 +161,7 @@ int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
     const RowTurn turn = clock.Look(ClockMs(), GetTickCount());
     if (turn.wentBack) Say(L"zorlog: the system clock went back; the rows carry the true times");
     if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0)
-      return Stop(args, &watch, &actions, 0, "asked to", writer.Written());
+      return Stop(args, &watch, &actions, 0, "asked to stop", writer.Written());
     if (!turn.row) continue;
     FollowStep step;
     follower->Step(&step, watch.Sink());
@@ -176,7 +175,8 @@ int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
       if (result == kRowFatal)
         return Stop(args, &watch, &actions, 1, "the log cannot be written", writer.Written());
       if (*note)
-        watch.Tell(note, kEventRowsLost, result == kRowLost ? kEventError : kEventWarning, &actions);
+        watch.Tell(note, kEventRowsLost, result == kRowLost ? kEventError : kEventWarning,
+                   &actions);
       if (args.rows && writer.Written() >= args.rows)
         return Stop(args, &watch, &actions, 0, "all rows written", writer.Written());
     }
@@ -189,7 +189,9 @@ int EventSource(bool add) {
   DWORD error = 0;
   if (!RegisterEventSourceKey(add, &error)) {
     SetLastError(error);
-    SayError(add ? L"cannot register the event source Zorvane" : L"cannot unregister the event source Zorvane", L"");
+    SayError(add ? L"cannot register the event source Zorvane"
+                 : L"cannot unregister the event source Zorvane",
+             L"");
     return 1;
   }
   wchar_t path[MAX_PATH] = L"";

@@ -98,15 +98,19 @@ void TargetFollower::Status(FollowStep* step, const char* before, const char* af
 bool TargetFollower::Look(FollowStep* step) {
   // The lookup's own handle: the process it matched, even if its PID has
   // passed to another since.
-  const NamedProcess found = FindNamedProcess(name_, told_, toldCount_);
+  const NamedProcess found = FindNamedProcess(
+      name_, told_, static_cast<int>(toldCount_ < kToldPids ? toldCount_ : +kToldPids));
   pid_ = found.pid;
   handle_ = found.handle;
   if (pid_ || !(found.refusedPid || found.toldRefused)) refused_[0] = 0;
   if (pid_) return true;
   if (found.refusedPid) {
-    told_[toldCount_ < kToldPids ? toldCount_++ : found.refusedPid % kToldPids] = found.refusedPid;
+    told_[toldCount_++ % kToldPids] = found.refusedPid;  // the oldest forgotten first
     ZBuilder b(refused_, kFollowStatusUnits);
-    b.Add(name_).AddAscii(" (PID ").AddInt(found.refusedPid).AddAscii(") runs but cannot be opened (");
+    b.Add(name_)
+        .AddAscii(" (PID ")
+        .AddInt(found.refusedPid)
+        .AddAscii(") runs but cannot be opened (");
     FormatOpenError(found.refusedError, b);
     b.AddAscii(")");
     step->refusedLine = step->statusCount;

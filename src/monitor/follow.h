@@ -81,6 +81,6 @@ class TargetFollower {
   // The processes of the name told of as refused, each once.
   enum { kToldPids = 16 };
   uint32_t told_[kToldPids];
-  int toldCount_ = 0;
+  uint32_t toldCount_ = 0;  // ever told; the last kToldPids kept
   ZChar refused_[kFollowStatusUnits];
 };

@@ -8,7 +8,7 @@
 #include "monitor/process_api.h"
 
 struct NamedProcess {
-  uint32_t pid = 0;  // the match opened, 0 when none could be
+  uint32_t pid = 0;                // the match opened, 0 when none could be
   ProcessHandle handle = nullptr;  // query access, VM-read too where granted
   // A process of that name that runs but cannot be opened, none of those
   // in skip: its PID and the system's error code.

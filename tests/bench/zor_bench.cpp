@@ -206,8 +206,7 @@ int BenchLogRow(int runs, bool maps) {
       "One row of zorlog.exe%s (the walk with its statistics, the limit, its warnings,\n"
       "the time, the CSV text and its write, here to NUL) against the same bare\n"
       "VirtualQueryEx loop. Columns as above. Goal: within 5 %%%s.\n\n",
-      maps ? " keeping its named map (--save-map)" : "",
-      maps ? "; with maps, what it costs" : "");
+      maps ? " keeping its named map (--save-map)" : "", maps ? "; with maps, what it costs" : "");
   LogArgs args;
   args.warnBelowMb = 128;
   args.saveMapDir = maps ? L"." : nullptr;

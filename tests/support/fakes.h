@@ -37,7 +37,7 @@ struct FakeProcess {
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
-  uint64_t processBlock = 0;  // 0: the query fails
+  uint64_t processBlock = 0;                        // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 
