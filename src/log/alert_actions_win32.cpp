@@ -2,7 +2,21 @@
 
 #include "common/ztext.h"
 
-bool StartDetachedCommand(const wchar_t* commandLine) {
+namespace {
+
+const wchar_t kSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Zorvane";
+
+}  // namespace
+
+bool StartDetachedCommand(const wchar_t* commandLine, const AlertValues& values) {
+  // The child takes a copy of this environment: the values go there exactly,
+  // where no shell parses them.
+  wchar_t name[32], value[kAlertValueUnits];
+  for (int i = 0; i < kAlertValues; ++i) {
+    ZBuilder(name, 32).AddAscii(AlertVariableName(i));
+    FormatAlertValue(values, i, value, kAlertValueUnits);
+    SetEnvironmentVariableW(name, value);
+  }
   // CreateProcessW may write into the command line.
   const int units = lstrlenW(commandLine) + 1;
   wchar_t* line = ZAlloc(units);
@@ -21,14 +35,41 @@ bool StartDetachedCommand(const wchar_t* commandLine) {
   return true;
 }
 
-bool ReportToEventLog(const wchar_t* text, bool warning) {
+bool ReportToEventLog(const wchar_t* text, EventId id, EventType type) {
   HANDLE source = RegisterEventSourceW(nullptr, L"Zorvane");
   if (!source) return false;
   LPCWSTR strings[1] = {text};
-  const BOOL ok = ReportEventW(source, warning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE,
-                               0, warning ? 1 : 2, nullptr, 1, 0, strings, nullptr);
+  const WORD types[] = {EVENTLOG_INFORMATION_TYPE, EVENTLOG_WARNING_TYPE, EVENTLOG_ERROR_TYPE};
+  // Severity success, facility 0: the ID is the message table's and the one
+  // the viewer shows.
+  const BOOL ok = ReportEventW(source, types[type], 0, id, nullptr, 1, 0, strings, nullptr);
   DeregisterEventSource(source);
   return ok != FALSE;
+}
+
+bool RegisterEventSourceKey(bool add, DWORD* error) {
+  if (!add) {
+    *error = RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSourceKey);
+    return *error == ERROR_SUCCESS;
+  }
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (!n || n >= MAX_PATH) {
+    *error = n ? ERROR_INSUFFICIENT_BUFFER : GetLastError();
+    return false;
+  }
+  HKEY key = nullptr;
+  *error = RegCreateKeyW(HKEY_LOCAL_MACHINE, kSourceKey, &key);
+  if (*error != ERROR_SUCCESS) return false;
+  const DWORD typesSupported =
+      EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+  *error = RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ,
+                          reinterpret_cast<const BYTE*>(path), (n + 1) * sizeof(wchar_t));
+  if (*error == ERROR_SUCCESS)
+    *error = RegSetValueExW(key, L"TypesSupported", 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&typesSupported), sizeof typesSupported);
+  RegCloseKey(key);
+  return *error == ERROR_SUCCESS;
 }
 
 bool EnableDebugPrivilege() {

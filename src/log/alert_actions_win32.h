@@ -4,14 +4,22 @@
 #pragma once
 #include <windows.h>
 
-// Started without waiting, inheriting no handles, with no console window of
-// its own, so that nothing it prints lands in the log. False when it cannot
-// be started.
-bool StartDetachedCommand(const wchar_t* commandLine);
+#include "log/alert_command.h"
+#include "log/log_watch.h"
 
-// An entry from the source "Zorvane"; where that source is not registered
-// the viewer still shows the text. warning: a warning, else information.
-bool ReportToEventLog(const wchar_t* text, bool warning);
+// Started without waiting, inheriting no handles, with no console window of
+// its own, so that nothing it prints lands in the log; the exact values in
+// its environment (ZOR_PID, ...). False when it cannot be started.
+bool StartDetachedCommand(const wchar_t* commandLine, const AlertValues& values);
+
+// An entry from the source "Zorvane" with that ID and type, the text its
+// insertion; where the source is not registered the viewer still shows it.
+bool ReportToEventLog(const wchar_t* text, EventId id, EventType type);
+
+// The source's key under the Application log, naming this program's own
+// file as its messages, written or removed; false with the system's error
+// code in *error.
+bool RegisterEventSourceKey(bool add, DWORD* error);
 
 // Enables SeDebugPrivilege for this process where its token holds it (an
 // elevated administrator): then a service can be opened. False otherwise.

@@ -1,6 +1,8 @@
 #include "log/log_args.h"
 
+#include "log/alert_command.h"
 #include "monitor/follow.h"
+#include "monitor/warning.h"
 
 const char kLogUsage[] =
     "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [--warn-below MB]\r\n"
@@ -18,7 +20,9 @@ const char kLogUsage[] =
     "  --run       start COMMAND when a warning comes on; {PID}, {NAME}, {VIRTUAL_MB},\r\n"
     "              {LARGEST_USABLE_MB}, {CEILING_MB} and {KIND} are replaced\r\n"
     "  --event-log also write each warning to the Application event log\r\n"
-    "  --save-map  save the map as CSV in DIR at each warning and before an exit\r\n";
+    "  --save-map  save the map as CSV in DIR at each warning and before an exit\r\n"
+    "zorlog.exe --register-event-source | --unregister-event-source\r\n"
+    "  write or remove the event log source Zorvane (as administrator)\r\n";
 
 namespace {
 
@@ -48,6 +52,8 @@ enum OptionId {
   kRun,
   kEventLog,
   kSaveMap,
+  kRegister,
+  kUnregister,
   kOptions
 };
 
@@ -67,7 +73,13 @@ const struct {
     {"--run", 0, 0, "option --run needs a command"},
     {"--event-log", 0, 0, nullptr},
     {"--save-map", 0, 0, "option --save-map needs a folder"},
+    {"--register-event-source", 0, 0, nullptr},
+    {"--unregister-event-source", 0, 0, nullptr},
 };
+
+// The longest -i at which the trend can still form: its fewest readings
+// within its window.
+const uint32_t kTrendIntervalMax = (Trend::kWindowSeconds - 1) / (Trend::kMinReadings - 1);
 
 }  // namespace
 
@@ -96,7 +108,10 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
     seen[id] = true;
     const auto& option = kOptionTable[id];
     if (!option.range) {
-      args->eventLog = true;
+      if (id == kEventLog)
+        args->eventLog = true;
+      else
+        args->eventSource = id == kRegister ? 1 : -1;
       continue;
     }
     if (i + 1 >= argc) return Fail(error, "option ", a, " needs a value");
@@ -114,9 +129,27 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
                          &args->warnBelowMb,     &args->warnAtPercent, &args->warnMinutes};
     *field[id] = n;
   }
+  if (args->eventSource) {
+    if (argc != 2) return Fail(error, "the event source is registered or unregistered alone");
+    return true;
+  }
   if (args->run && !args->warnBelowMb && !args->warnAtPercent && !args->warnMinutes)
     return Fail(error,
                 "--run needs a warning to start it: --warn-below, --warn-at or --warn-minutes");
+  if (args->warnMinutes && args->intervalSeconds > kTrendIntervalMax) {
+    ZBuilder(error, kLogErrorUnits)
+        .AddAscii("--warn-minutes needs -i at most ")
+        .AddInt(kTrendIntervalMax)
+        .AddAscii(": the trend wants three readings within five minutes");
+    return false;
+  }
+  if (args->run && !AlertCommandFits(args->run)) {
+    ZBuilder(error, kLogErrorUnits)
+        .AddAscii("--run is longer than this system's ")
+        .AddInt(static_cast<int64_t>(AlertCommandLimit()))
+        .AddAscii(" characters once its values are in");
+    return false;
+  }
   if (!target) return Fail(error, "no process name or PID given");
   static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");
   return ParseTarget(target, args->name, &args->pid, error);

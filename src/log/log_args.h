@@ -12,6 +12,9 @@ struct LogArgs {
   ZChar name[kTextUnits] = {0};  // the image name followed, when pid is 0
   uint32_t pid = 0;              // that process only
   bool help = false;             // /?, -h or --help: the usage, nothing else
+  // --register-event-source (1) or --unregister-event-source (-1), alone:
+  // the event log source's key written or removed, nothing else.
+  int eventSource = 0;
   // Warnings, each 0 when not asked for.
   uint32_t warnBelowMb = 0;    // the largest usable block under this, 1 to 4096
   uint32_t warnAtPercent = 0;  // the virtual size at this share of the ceiling, 1 to 100

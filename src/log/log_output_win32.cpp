@@ -14,8 +14,28 @@ LogTime LocalTimeOf(uint64_t second) {
   return LogTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
-bool WriteLogRow(HANDLE out, const LogTime& t, const FollowStep& step) {
-  char row[kLogRowChars];
-  DWORD bytes = static_cast<DWORD>(FormatLogRow(t, step, row, sizeof row)), written = 0;
-  return WriteFile(out, row, bytes, &written, nullptr) && written == bytes;
+bool Win32RowOutput::Size(uint64_t* bytes) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(out_, &size)) return false;
+  *bytes = static_cast<uint64_t>(size.QuadPart);
+  return true;
+}
+
+bool Win32RowOutput::Write(const char* data, uint32_t bytes) {
+  DWORD written = 0;
+  return WriteFile(out_, data, bytes, &written, nullptr) && written == bytes;
+}
+
+bool Win32RowOutput::CutBack(uint64_t bytes) {
+  // The log's own handle may only append; standard output sent to a file
+  // is cut through its own handle.
+  HANDLE h = path_ ? CreateFileW(path_, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                   : out_;
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(bytes);
+  const bool cut = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  if (path_) CloseHandle(h);
+  return cut;
 }

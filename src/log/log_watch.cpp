@@ -19,12 +19,22 @@ LogWatch::LogWatch(const LogArgs& args) : args_(args) {
 void LogWatch::Step(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick,
                     WatchActions* actions) {
   for (int i = 0; i < step.statusCount; ++i) {
+    if (i == step.refusedLine) {
+      ZChar line[kWatchLineUnits];
+      ZBuilder(line, kWatchLineUnits)
+          .AddAscii("zorlog: ")
+          .Add(step.status[i])
+          .AddAscii(": start zorlog as that user or elevated");
+      Tell(line, kEventCannotOpen, kEventWarning, actions);
+      continue;
+    }
     if (i != step.exitLine) {
       actions->Say(step.status[i]);
       continue;
     }
     SayExit(step.status[i], step.exitCodeKnown, step.exitCode, tick, actions);
-    if (args_.saveMapDir && kept_) SaveMap(actions);  // the last whole reading before the exit
+    // The last whole reading before the exit, unless a warning saved it.
+    if (args_.saveMapDir && kept_ && !keptSaved_) SaveMap(actions);
     running_ = kept_ = false;
     warning_.Clear();
   }
@@ -64,6 +74,7 @@ void LogWatch::Read(const FollowStep& step, const ZChar* name, const LogTime& ti
     regions_.Keep();
     regions_.NameAllocations(step.pid);
     kept_ = true;
+    keptSaved_ = false;
     keptTime_ = time;
   }
 }
@@ -96,9 +107,8 @@ void LogWatch::Warn(const FollowStep& step, const WarningReading& r, const LogTi
       .AddAscii(" MB of ")
       .AddInt(static_cast<int64_t>(r.ceilingMb))
       .AddAscii(" MB");
-  actions->Say(line);
-  if (args_.eventLog && !actions->Report(line, on))
-    actions->Say(ZT("zorlog: cannot write to the event log"));
+  Tell(line, on ? kEventWarningOn : kEventWarningOff, on ? kEventWarning : kEventInformation,
+       actions);
   if (!on || !args_.run) return;
   AlertValues v;
   v.pid = step.pid;
@@ -108,13 +118,22 @@ void LogWatch::Warn(const FollowStep& step, const WarningReading& r, const LogTi
   v.largestUsableMb = r.largestUsableMb;
   v.ceilingMb = r.ceilingMb;
   v.kind = kWarningKindNames[kind];
-  ZChar command[kWatchLineUnits];
-  const bool whole = ExpandAlertCommand(args_.run, v, command, kWatchLineUnits);
-  if (whole && actions->Start(command)) return;
-  ZBuilder(line, kWatchLineUnits)
-      .AddAscii(whole ? "zorlog: cannot start " : "zorlog: the command is too long: ")
-      .Add(command);
+  // Checked at the start to fit with the longest values.
+  ZChar* command = ZAlloc(kAlertCommandUnits);
+  if (command && ExpandAlertCommand(args_.run, v, command, kAlertCommandUnits) &&
+      actions->Start(command, v)) {
+    ZFree(command);
+    return;
+  }
+  ZBuilder(line, kWatchLineUnits).AddAscii("zorlog: cannot start ").Add(command ? command : ZT(""));
+  ZFree(command);
+  Tell(line, kEventActionFailed, kEventError, actions);
+}
+
+void LogWatch::Tell(const ZChar* line, EventId id, EventType type, WatchActions* actions) {
   actions->Say(line);
+  if (args_.eventLog && !actions->Report(line, id, type))
+    actions->Say(ZT("zorlog: cannot write to the event log"));
 }
 
 void LogWatch::SaveMap(WatchActions* actions) {
@@ -125,10 +144,11 @@ void LogWatch::SaveMap(WatchActions* actions) {
   n.hour = keptTime_.hour, n.minute = keptTime_.minute, n.second = keptTime_.second;
   ZChar file[kTextUnits + 32];
   FormatSavedName(n, file, kTextUnits + 32);
+  keptSaved_ = true;
   if (actions->SaveMap(regions_, file)) return;
   ZChar line[kWatchLineUnits];
   ZBuilder(line, kWatchLineUnits).AddAscii("zorlog: cannot save the map as ").Add(file);
-  actions->Say(line);
+  Tell(line, kEventActionFailed, kEventError, actions);
 }
 
 void LogWatch::SayExit(const ZChar* status, bool codeKnown, uint32_t code, uint32_t tick,
@@ -148,6 +168,6 @@ void LogWatch::SayExit(const ZChar* status, bool codeKnown, uint32_t code, uint3
       FormatLogTime(lowestTime_, b);
     }
   }
-  actions->Say(line);
-  if (args_.eventLog) actions->Report(line, codeKnown && code != 0);
+  Tell(line, kEventTargetEnded, codeKnown && code != 0 ? kEventWarning : kEventInformation,
+       actions);
 }

@@ -4,20 +4,36 @@
 #pragma once
 #include <stdint.h>
 
+#include "log/alert_command.h"
 #include "log/log_args.h"
 #include "log/log_row.h"
 #include "monitor/follow.h"
 #include "monitor/warning.h"
 #include "space/regions.h"
 
+// The event log's entries: IDs fixed (the README lists them, the message
+// table in zorlog.exe words them), each carrying its line.
+enum EventId {
+  kEventWarningOn = 1,
+  kEventWarningOff = 2,
+  kEventTargetEnded = 3,
+  kEventActionFailed = 4,
+  kEventCannotOpen = 5,
+  kEventRowsLost = 6,
+  kEventStarted = 7,
+  kEventStopped = 8,
+};
+enum EventType { kEventInformation, kEventWarning, kEventError };
+
 // The system's part: carried out by the program, recorded by the tests.
 class WatchActions {
  public:
   virtual ~WatchActions() {}
   virtual void Say(const ZChar* line) = 0;  // a line on standard error
-  // Started without waiting; false when it could not be.
-  virtual bool Start(const ZChar* commandLine) = 0;
-  virtual bool Report(const ZChar* line, bool warning) = 0;  // the event log
+  // Started without waiting, the exact values in its environment; false
+  // when it could not be.
+  virtual bool Start(const ZChar* commandLine, const AlertValues& values) = 0;
+  virtual bool Report(const ZChar* line, EventId id, EventType type) = 0;  // the event log
   // The regions as a map CSV under that name in the folder given, never
   // over another file; false when it cannot be written.
   virtual bool SaveMap(const RegionTable& regions, const ZChar* fileName) = 0;
@@ -36,6 +52,8 @@ class LogWatch {
   // name: the image followed.
   void Step(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick,
             WatchActions* actions);
+  // A line on standard error and, with --event-log, an entry.
+  void Tell(const ZChar* line, EventId id, EventType type, WatchActions* actions);
 
  private:
   void Read(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick);
@@ -60,6 +78,7 @@ class LogWatch {
   // an exit nothing can be named.
   RegionTable regions_;
   bool kept_ = false;
+  bool keptSaved_ = false;  // a warning saved that very reading
   LogTime keptTime_ = {};
 };
 

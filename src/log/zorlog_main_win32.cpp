@@ -104,8 +104,12 @@ class SystemActions : public WatchActions {
  public:
   explicit SystemActions(const ZChar* folder) : folder_(folder) {}
   void Say(const ZChar* line) override { ::Say(line); }
-  bool Start(const ZChar* commandLine) override { return StartDetachedCommand(commandLine); }
-  bool Report(const ZChar* line, bool warning) override { return ReportToEventLog(line, warning); }
+  bool Start(const ZChar* commandLine, const AlertValues& values) override {
+    return StartDetachedCommand(commandLine, values);
+  }
+  bool Report(const ZChar* line, EventId id, EventType type) override {
+    return ReportToEventLog(line, id, type);
+  }
   bool SaveMap(const RegionTable& regions, const ZChar* fileName) override {
     wchar_t path[MAX_PATH + kTextUnits + 40];
     if (!JoinFolderPath(folder_, fileName, path, MAX_PATH + kTextUnits + 40)) return false;
@@ -122,29 +126,84 @@ class SystemActions : public WatchActions {
   const ZChar* folder_;
 };
 
+// Why the log ended, told on standard error (when it is a failure) and in
+// the event log.
+int Stop(const LogArgs& args, LogWatch* watch, SystemActions* actions, int code, const char* why,
+         uint32_t rows) {
+  wchar_t line[kConsoleLineUnits];
+  ZBuilder(line, kConsoleLineUnits)
+      .AddAscii("zorlog: stopped after ")
+      .AddInt(rows)
+      .AddAscii(" rows: ")
+      .AddAscii(why);
+  if (code)
+    watch->Tell(line, kEventStopped, kEventError, actions);
+  else if (args.eventLog)
+    actions->Report(line, kEventStopped, kEventInformation);
+  return code;
+}
+
 int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
   LogWatch watch(args);
   SystemActions actions(args.saveMapDir);
-  uint32_t rows = 0;
+  if (args.eventLog) {
+    wchar_t line[kConsoleLineUnits];
+    ZBuilder(line, kConsoleLineUnits)
+        .AddAscii("zorlog: started, following ")
+        .Add(follower->Name())
+        .AddAscii(args.pid ? " by PID" : " by name");
+    actions.Report(line, kEventStarted, kEventInformation);
+  }
+  Win32RowOutput output(out, args.file);
+  RowWriter writer;
   RowClock clock(args.intervalSeconds, ClockMs(), GetTickCount());
   for (;;) {
     const RowTurn turn = clock.Look(ClockMs(), GetTickCount());
     if (turn.wentBack) Say(L"zorlog: the system clock went back; the rows carry the true times");
-    if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0) return 0;
+    if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0)
+      return Stop(args, &watch, &actions, 0, "asked to stop", writer.Written());
     if (!turn.row) continue;
     FollowStep step;
     follower->Step(&step, watch.Sink());
     const LogTime time = LocalTimeOf(turn.second);
     watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
     if (step.row) {
-      if (!WriteLogRow(out, time, step)) {
-        SayError(L"cannot write the log", L"");
-        return 1;
-      }
-      if (args.rows && ++rows >= args.rows) return 0;
+      char row[kLogRowChars];
+      const uint32_t bytes = static_cast<uint32_t>(FormatLogRow(time, step, row, sizeof row));
+      wchar_t note[kRowNoteUnits];
+      const RowResult result = writer.Write(&output, row, bytes, note);
+      if (result == kRowFatal)
+        return Stop(args, &watch, &actions, 1, "the log cannot be written", writer.Written());
+      if (*note)
+        watch.Tell(note, kEventRowsLost, result == kRowLost ? kEventError : kEventWarning,
+                   &actions);
+      if (args.rows && writer.Written() >= args.rows)
+        return Stop(args, &watch, &actions, 0, "all rows written", writer.Written());
     }
-    if (step.finished) return 0;
+    if (step.finished) return Stop(args, &watch, &actions, 0, "the PID ended", writer.Written());
   }
+}
+
+// --register-event-source and --unregister-event-source.
+int EventSource(bool add) {
+  DWORD error = 0;
+  if (!RegisterEventSourceKey(add, &error)) {
+    SetLastError(error);
+    SayError(add ? L"cannot register the event source Zorvane"
+                 : L"cannot unregister the event source Zorvane",
+             L"");
+    return 1;
+  }
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  wchar_t line[kConsoleLineUnits];
+  ZBuilder b(line, kConsoleLineUnits);
+  if (add)
+    b.AddAscii("zorlog: registered the event source Zorvane with its messages in ").Add(path);
+  else
+    b.AddAscii("zorlog: unregistered the event source Zorvane");
+  Say(line);
+  return 0;
 }
 
 }  // namespace
@@ -157,6 +216,7 @@ int wmain(int argc, wchar_t** argv) {
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), kLogUsage, lstrlenA(kLogUsage));
     return 0;
   }
+  if (args.eventSource) return EventSource(args.eventSource > 0);
   if (args.saveMapDir && !CanWriteFolder(args.saveMapDir)) {
     wchar_t line[kConsoleLineUnits];
     ZBuilder(line, kConsoleLineUnits)

@@ -73,6 +73,11 @@ MapChanges MapSession::Step(const MapTime& now) {
     state_ = kMapConnected;
     // A walk cut short is no reading: the exit shows at the next step.
     if (step.row && step.stats.whole) Read(step, now, &c);
+  } else if (step.refusedLine >= 0 && state_ == kMapWaiting) {  // no reading to keep showing
+    ZBuilder(figuresText_, kMapFiguresUnits)
+        .Add(step.status[step.refusedLine])
+        .AddAscii(":\r\nstart zormap as that user or elevated");
+    c.figures = true;
   } else if (was) {
     exitPid_ = pid;
     exitTime_ = now;
@@ -173,6 +178,7 @@ void MapSession::Retitle(MapChanges* c) {
       break;
     case kMapWaiting:
       b.AddAscii("waiting for ").Add(follower_.Name());
+      if (*follower_.Refused()) b.AddAscii(": ").Add(follower_.Refused());
       break;
     case kMapConnected:
       b.Add(follower_.Name()).AddAscii(" (PID ").AddInt(follower_.Pid()).AddAscii(")");

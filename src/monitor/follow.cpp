@@ -1,6 +1,7 @@
 #include "monitor/follow.h"
 
 #include "monitor/exit_code.h"
+#include "monitor/name_lookup.h"
 #include "monitor/proclist.h"
 #include "sysinfo/system_api.h"
 
@@ -39,6 +40,8 @@ void TargetFollower::Follow(const ZChar* name, uint32_t pid) {
   byPid_ = pid != 0;
   announced_ = false;
   peakMb_ = 0;
+  toldCount_ = 0;
+  refused_[0] = 0;
 }
 
 TargetFollower::~TargetFollower() { Disconnect(); }
@@ -64,12 +67,16 @@ bool TargetFollower::Start(ZChar* error) {
         .AddAscii(" is not running or cannot be read");
     return false;
   }
-  // The name the lookup would see, for the status lines.
+  // The name the lookup would see, for the status lines and file names.
   ZChar* record = FormatProcessRecord(pid_);
-  ZCopy(name_, kTextUnits, record ? record : ZT("?"));
-  for (ZChar* p = name_; *p; ++p)
-    if (*p == '\n') *p = 0;
-  ZFree(record);
+  if (record) {
+    ZCopy(name_, kTextUnits, record);
+    for (ZChar* p = name_; *p; ++p)
+      if (*p == '\n') *p = 0;
+    ZFree(record);
+  } else if (!ImageNameOfPid(pid_, name_, kTextUnits)) {
+    ZBuilder(name_, kTextUnits).AddAscii("pid-").AddInt(pid_);
+  }
   return true;
 }
 
@@ -81,29 +88,53 @@ void TargetFollower::Status(FollowStep* step, const char* before, const char* af
   if (ceiling_.known)
     b.AddAscii(": ceiling ").AddInt(ceiling_.mb).AddAscii(" MB, ").Add(ceiling_.reason);
   else if (ceiling_.is64Bit)
-    b.AddAscii(": 64-bit process, no 32-bit ceiling");
+    b.AddAscii(": 64-bit process: no 32-bit ceiling");
   else
     b.AddAscii(": ceiling ").Add(ceiling_.reason);
+}
+
+// Looks for a process of the name; false, with what to tell, while none can
+// be opened.
+bool TargetFollower::Look(FollowStep* step) {
+  // The lookup's own handle: the process it matched, even if its PID has
+  // passed to another since.
+  const NamedProcess found = FindNamedProcess(
+      name_, told_, static_cast<int>(toldCount_ < kToldPids ? toldCount_ : +kToldPids));
+  pid_ = found.pid;
+  handle_ = found.handle;
+  if (pid_ || !(found.refusedPid || found.toldRefused)) refused_[0] = 0;
+  if (pid_) return true;
+  if (found.refusedPid) {
+    told_[toldCount_++ % kToldPids] = found.refusedPid;  // the oldest forgotten first
+    ZBuilder b(refused_, kFollowStatusUnits);
+    b.Add(name_)
+        .AddAscii(" (PID ")
+        .AddInt(found.refusedPid)
+        .AddAscii(") runs but cannot be opened (");
+    FormatOpenError(found.refusedError, b);
+    b.AddAscii(")");
+    step->refusedLine = step->statusCount;
+    ZCopy(step->status[step->statusCount++], kFollowStatusUnits, refused_);
+  }
+  if (!announced_) Status(step, "waiting for ", nullptr);
+  announced_ = true;
+  return false;
 }
 
 void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   *step = FollowStep();
   if (!connected_) {
-    if (!byPid_) {
-      // The lookup's own handle: the process it matched, even if its PID
-      // has passed to another since.
-      pid_ = FindProcessByImageName(name_, &handle_);
-      if (!pid_) {
-        if (!announced_) Status(step, "waiting for ", nullptr);
-        announced_ = true;
-        return;
-      }
-    }
+    if (!byPid_ && !Look(step)) return;
     connected_ = true;
     peakMb_ = 0;
     ceiling_ = QueryTargetCeiling(handle_);
     census_.Forget();
     Status(step, "connected to ", ")", true);
+  } else if (!ceiling_.known && !ceiling_.is64Bit) {
+    // Unread at the connection (a process still starting, a refused
+    // read): read again until it is known.
+    ceiling_ = QueryTargetCeiling(handle_);
+    if (ceiling_.known) Status(step, "read the ceiling of ", ")", true);
   }
   census_.Chain(sink);
   uint32_t sizeKb =

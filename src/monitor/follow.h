@@ -10,11 +10,13 @@
 
 enum { kFollowStatusUnits = 192, kFollowErrorUnits = 160 };
 
-// What one step brought: status lines (at most: connected, exited,
-// waiting), and a row when the followed process was measured.
+// What one step brought: status lines (at most: connected or the ceiling
+// read late, exited, a process that cannot be opened, waiting), and a row
+// when the followed process was measured.
 struct FollowStep {
   int statusCount = 0;
-  ZChar status[3][kFollowStatusUnits];
+  ZChar status[4][kFollowStatusUnits];
+  int refusedLine = -1;  // the line telling of a process that cannot be opened
   bool row = false;
   bool finished = false;  // the process followed by PID is gone: the log ends
   uint32_t pid = 0;
@@ -53,6 +55,10 @@ class TargetFollower {
   const ZChar* Name() const { return name_; }
   uint32_t Pid() const { return pid_; }
   bool Connected() const { return connected_; }
+  // While waiting: the latest process of the name that runs but cannot be
+  // opened ("cad.exe (PID 1234) runs but cannot be opened (access
+  // denied)"), or an empty text.
+  const ZChar* Refused() const { return refused_; }
   // The uses of the latest reading's private space, by address.
   const ThreadCensus& Census() const { return census_; }
 
@@ -60,6 +66,7 @@ class TargetFollower {
   // ceiling: the ceiling this process has, and why, follow.
   void Status(FollowStep* step, const char* before, const char* after, bool ceiling = false);
   void Disconnect();
+  bool Look(FollowStep* step);
   ZChar name_[kTextUnits];
   uint32_t pid_ = 0;
   // Held from connection to exit: the exit is seen on it, and the PID cannot
@@ -71,4 +78,9 @@ class TargetFollower {
   uint32_t peakMb_ = 0;
   TargetCeiling ceiling_;
   ThreadCensus census_;
+  // The processes of the name told of as refused, each once.
+  enum { kToldPids = 16 };
+  uint32_t told_[kToldPids];
+  uint32_t toldCount_ = 0;  // ever told; the last kToldPids kept
+  ZChar refused_[kFollowStatusUnits];
 };

@@ -39,6 +39,13 @@ struct SystemInfoRecord {
   uint32_t allocationGranularity;
 };
 
+// Told each process of a snapshot; false stops the walk.
+class ProcessNameVisitor {
+ public:
+  virtual ~ProcessNameVisitor() {}
+  virtual bool Visit(uint32_t pid, const ZChar* imageName) = 0;
+};
+
 class ProcessApi {
  public:
   virtual ~ProcessApi() {}
@@ -75,6 +82,12 @@ class ProcessApi {
   // The process block; wow64: the 32-bit block of a process under WOW64.
   // Needs query access.
   virtual bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) = 0;
+  // Every process with its image name, from one snapshot of the system's
+  // list: 64-bit ones and other users' too, none of them opened. False
+  // where there is no snapshot.
+  virtual bool VisitProcessNames(ProcessNameVisitor* visitor) = 0;
+  // The system's error code for the last call that failed on this thread.
+  virtual uint32_t LastError() = 0;
 };
 
 // The implementation in use. Tests swap it; the previous one is returned.

@@ -13,6 +13,7 @@ typedef DWORD(WINAPI* ImageFileNameProc)(HANDLE, LPWSTR, DWORD);
 typedef BOOL(WINAPI* IsWow64Proc)(HANDLE, PBOOL);
 typedef HANDLE(WINAPI* SnapshotProc)(DWORD, DWORD);
 typedef BOOL(WINAPI* ThreadWalkProc)(HANDLE, THREADENTRY32*);
+typedef BOOL(WINAPI* ProcessWalkProc)(HANDLE, PROCESSENTRY32W*);
 typedef HANDLE(WINAPI* OpenThreadProc)(DWORD, BOOL, DWORD);
 typedef LONG(WINAPI* NtQueryProc)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 typedef LONG(WINAPI* NextThreadProc)(HANDLE, HANDLE, ACCESS_MASK, ULONG, ULONG, PHANDLE);
@@ -50,6 +51,8 @@ class Win32ProcessApi : public ProcessApi {
         snapshot_(Bind<SnapshotProc>(L"kernel32.dll", "CreateToolhelp32Snapshot")),
         threadFirst_(Bind<ThreadWalkProc>(L"kernel32.dll", "Thread32First")),
         threadNext_(Bind<ThreadWalkProc>(L"kernel32.dll", "Thread32Next")),
+        processFirst_(Bind<ProcessWalkProc>(L"kernel32.dll", "Process32FirstW")),
+        processNext_(Bind<ProcessWalkProc>(L"kernel32.dll", "Process32NextW")),
         openThread_(Bind<OpenThreadProc>(L"kernel32.dll", "OpenThread")),
         queryThread_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationThread")),
         queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")),
@@ -204,6 +207,22 @@ class Win32ProcessApi : public ProcessApi {
     *address = reinterpret_cast<uintptr_t>(info.block);
     return true;
   }
+  bool VisitProcessNames(ProcessNameVisitor* visitor) override {
+    if (!snapshot_ || !processFirst_ || !processNext_) return false;
+    HANDLE snap = snapshot_(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    bool more = processFirst_(snap, &entry) != FALSE;
+    while (more) {
+      entry.szExeFile[MAX_PATH - 1] = 0;
+      if (!visitor->Visit(entry.th32ProcessID, ZFileName(entry.szExeFile))) break;
+      more = processNext_(snap, &entry) != FALSE;
+    }
+    ::CloseHandle(snap);
+    return true;
+  }
+  uint32_t LastError() override { return ::GetLastError(); }
 
  private:
   ImageFileNameProc imageFileName_;
@@ -212,6 +231,7 @@ class Win32ProcessApi : public ProcessApi {
   // is known to export.
   SnapshotProc snapshot_;
   ThreadWalkProc threadFirst_, threadNext_;
+  ProcessWalkProc processFirst_, processNext_;
   OpenThreadProc openThread_;
   NtQueryProc queryThread_, queryProcess_;
   NextThreadProc nextThread_;  // Vista on

@@ -193,8 +193,8 @@ int BenchMeasurement(int runs) {
 // What the watch would do, done nowhere: the bench times the deciding.
 class NoActions : public WatchActions {
   void Say(const ZChar*) override {}
-  bool Start(const ZChar*) override { return true; }
-  bool Report(const ZChar*, bool) override { return true; }
+  bool Start(const ZChar*, const AlertValues&) override { return true; }
+  bool Report(const ZChar*, EventId, EventType) override { return true; }
   bool SaveMap(const RegionTable&, const ZChar*) override { return true; }
 };
 
@@ -213,6 +213,8 @@ int BenchLogRow(int runs, bool maps) {
   LogWatch watch(args);
   NoActions actions;
   HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Win32RowOutput output(nul, nullptr);
+  RowWriter writer;
   std::unique_ptr<TargetFollower> follower;
   DWORD followed = 0;
   auto row = [&](DWORD pid) -> uint32_t {
@@ -227,7 +229,10 @@ int BenchLogRow(int runs, bool maps) {
     follower->Step(&step, watch.Sink());
     const LogTime time = LocalTimeOf(ClockMs() / 1000);
     watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
-    WriteLogRow(nul, time, step);
+    char text[kLogRowChars];
+    wchar_t note[kRowNoteUnits];
+    writer.Write(&output, text, static_cast<uint32_t>(FormatLogRow(time, step, text, sizeof text)),
+                 note);
     return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);
   };
   int result = CompareWithBareWalk(runs, "row", row);

@@ -269,6 +269,9 @@ TEST(ZorLog, BadInputExitsWithTwoAndAMissingProcessOrFileWithOne) {
   EXPECT_EQ(err[1].compare(0, 6, "usage:"), 0) << err[1];
   EXPECT_EQ(usage.Out(), std::vector<std::string>());
 
+  ZorLog trend;  // the trend could never form
+  EXPECT_EQ(trend.Run(L"-i 150 --warn-minutes 5 xtop.exe"), 2u);
+
   ZorLog path;
   EXPECT_EQ(path.Run(L"C:\\cad\\xtop.exe"), 2u);
   EXPECT_EQ(path.Err().at(0),
@@ -378,11 +381,13 @@ TEST(ZorLog, RefusesToAppendToALogOfAnotherKindAndLeavesItAsItWas) {
 
 namespace {
 
-// Left unattended: one warning line, one command and one map for a crossing
-// however many rows stay under it; an end told by its exit code, with the
-// last whole map kept.
+// Left unattended: one warning line, command and map; an end told by its exit
+// code. The target's name holds what cmd.exe acts on: the command gets it as
+// plain text and, exactly, quoted from its environment. It exits before the
+// next reading: the map that warned is the exit's too, saved once.
 TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
-  const std::wstring name = L"ZorLogWarn" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+  const std::wstring folder = L"ZorPwned" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring name = L"z&mkdir " + folder + L"&.exe";
   const std::wstring exe = TargetProcess::CopyAs(name), dir = TempFile(L"maps"),
                      ran = TempFile(L"ran.txt");
   ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
@@ -398,35 +403,37 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
   TargetProcess target;
   ASSERT_TRUE(target.Start(L"", exe));
   ZorLog log;
-  ASSERT_TRUE(log.Launch(L"--warn-below 128 --run \"cmd /c echo {PID} {LARGEST_USABLE_MB} >>" +
-                         ran + L"\" --save-map \"" + dir + L"\" " + name));
+  ASSERT_TRUE(
+      log.Launch(L"-i 5 --warn-below 128 --run \"cmd /c echo {NAME} {PID} "
+                 L"{LARGEST_USABLE_MB} \\\"%ZOR_NAME%\\\" %ZOR_PID%>>" +
+                 ran + L"\" --save-map \"" + dir + L"\" \"" + name + L"\""));
   ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= 2; }, 20000));
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
-  const size_t rows = log.Out().size();
-  ASSERT_TRUE(
-      WaitFor([&] { return log.Out().size() >= rows + 4 && !ReadAll(ran).empty(); }, 30000));
-  std::istringstream words(ReadAll(ran));
-  unsigned long pid = 0, usable = 0;
-  words >> pid >> usable;
-  EXPECT_EQ(pid, target.Pid());
-  EXPECT_LT(usable, 128u);
-  EXPECT_EQ(Lines(ReadAll(ran)).size(), 1u);
-  EXPECT_EQ(maps().size(), 1u);
   auto count = [&log](const std::string& text) {
     const std::vector<std::string> err = log.Err();
     return std::count_if(err.begin(), err.end(), [&](const std::string& line) {
       return line.find(text) != std::string::npos;
     });
   };
-  EXPECT_EQ(count("zorlog: warn-below at "), 1);
-
+  ASSERT_TRUE(WaitFor([&] { return maps().size() == 1 && !ReadAll(ran).empty(); }, 30000));
+  const size_t rows = log.Out().size();
   target.Exit(0xC0000017);
   ASSERT_TRUE(WaitFor([&] { return count("waiting for") == 1; }, 20000));
+  const std::string pid = std::to_string(target.Pid());
+  const std::vector<std::string> lines = Lines(ReadAll(ran));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].find("z_mkdir_" + Utf8(folder) + "_.exe " + pid + " "), 0u) << lines[0];
+  EXPECT_NE(lines[0].find(" \"" + Utf8(name) + "\" " + pid), std::string::npos) << lines[0];
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing ran
+  EXPECT_EQ(count("zorlog: warn-below at "), 1);
   EXPECT_EQ(count(") exited with 0xC0000017 (not enough memory), watched "), 1);
+  EXPECT_EQ(count("cannot"), 0);
   const std::vector<std::wstring> saved = maps();
-  ASSERT_EQ(saved.size(), 2u);  // and the last reading before the exit
-  const std::wstring stem = name.substr(0, name.size() - 4) + L"-" + std::to_wstring(pid) + L"-";
+  // The exit's map is the warning's when no reading came between.
+  EXPECT_EQ(saved.size(), log.Out().size() == rows ? 1u : 2u);
+  const std::wstring stem =
+      name.substr(0, name.size() - 4) + L"-" + std::to_wstring(target.Pid()) + L"-";
   for (const std::wstring& file : saved) {
     EXPECT_EQ(file.compare(0, stem.size(), stem), 0) << Utf8(file);
     EXPECT_EQ(ReadAll(dir + L"\\" + file).compare(0, 5, "base,"), 0) << Utf8(file);
@@ -434,6 +441,124 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
   }
   RemoveDirectoryW(dir.c_str());
   DeleteFileW(ran.c_str());
+  RemoveCopy(exe);
+}
+
+// A --run as long as a command may be runs whole; a longer one is refused
+// before anything is followed.
+TEST(ZorLog, RunsALongCommandWholeAndRefusesATooLongOneAtTheStart) {
+  const std::wstring ran = TempFile(L"long.txt"), pad(560, L'x');
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L""));
+  ZorLog log, refused;
+  EXPECT_EQ(log.Run(L"-n 2 --warn-at 1 --run \"cmd /c echo " + pad + L" {PID}>>" + ran + L"\" " +
+                    std::to_wstring(target.Pid())),
+            0u);
+  ASSERT_TRUE(WaitFor([&] { return !ReadAll(ran).empty(); }, 20000));
+  EXPECT_EQ(Lines(ReadAll(ran)).at(0), Utf8(pad) + " " + std::to_string(target.Pid()));
+  EXPECT_EQ(refused.Run(L"--warn-at 1 --run \"" + std::wstring(8200, L'x') + L"\" 4294967295"), 2u);
+  DeleteFileW(ran.c_str());
+}
+
+// The message table holds each event ID with its line as the insertion, and
+// the source is registered with zorlog.exe's own path, and removed again.
+TEST(ZorLog, EventEntriesHaveTheirMessagesAndTheSourceIsRegisteredAndRemoved) {
+  const std::wstring exe = BinDir() + L"zorlog.exe";
+  HMODULE messages = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(messages, nullptr);
+  for (DWORD id = 1; id <= 9; ++id) {
+    wchar_t text[64] = L"";
+    DWORD_PTR line[] = {reinterpret_cast<DWORD_PTR>(L"zorlog: a line")};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                   messages, id, 0, text, 64, reinterpret_cast<va_list*>(line));
+    EXPECT_EQ(Utf8(std::wstring(text, n)), id <= 8 ? "zorlog: a line\r\n" : "") << id;
+  }
+  FreeLibrary(messages);
+  const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Zorvane";
+  ZorLog add;
+  EXPECT_EQ(add.Run(L"--register-event-source"), 0u);
+  wchar_t path[MAX_PATH] = L"";
+  DWORD bytes = sizeof path, types = 0, typeBytes = sizeof types;
+  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, L"EventMessageFile", RRF_RT_ANY | RRF_NOEXPAND,
+                         nullptr, path, &bytes),
+            ERROR_SUCCESS);
+  EXPECT_EQ(lstrcmpiW(path, exe.c_str()), 0) << Utf8(path);
+  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, L"TypesSupported", RRF_RT_REG_DWORD, nullptr,
+                         &types, &typeBytes),
+            ERROR_SUCCESS);
+  EXPECT_EQ(types, 7u);
+  EXPECT_NE(add.Err().at(0).find(Utf8(exe)), std::string::npos);
+  EXPECT_EQ(ZorLog().Run(L"--unregister-event-source"), 0u);
+  HKEY gone = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &gone), ERROR_SUCCESS);
+}
+
+// The README's batch files, as it shows them: the scheduled task's, which
+// keeps zorlog's status lines, and the one it starts at a warning, which
+// takes the values quoted from its environment.
+TEST(ZorLog, TheReadmesBatchFilesRunAsShown) {
+  const std::string readme = ReadAll(L"" ZOR_README);
+  auto shown = [&readme](const std::string& file) {  // the indented block after its name
+    size_t at = readme.find("`" + file + "`");
+    at = readme.find("\n\n    ", at) + 1;
+    std::string text;
+    for (size_t end; at != std::string::npos && readme.compare(at + 1, 4, "    ") == 0; at = end) {
+      end = readme.find('\n', at + 1);
+      text += readme.substr(at + 5, end - at - 5) + "\r\n";
+    }
+    return text;
+  };
+  const std::string watch = shown("C:\\Tools\\night-watch.cmd"),
+                    page = shown("C:\\Tools\\page.cmd");
+  for (const wchar_t* dir : {L"C:\\Tools", L"C:\\Logs", L"C:\\Logs\\maps"})
+    CreateDirectoryW(dir, nullptr);
+  for (const auto& file : {std::make_pair(L"C:\\Tools\\night-watch.cmd", watch),
+                           std::make_pair(L"C:\\Tools\\page.cmd", page)}) {
+    HANDLE h = CreateFileW(file.first, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, file.second.data(), static_cast<DWORD>(file.second.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  ASSERT_TRUE(CopyFileW((BinDir() + L"zorlog.exe").c_str(), L"C:\\Tools\\zorlog.exe", FALSE));
+  const std::wstring exe = TargetProcess::CopyAs(L"cad.exe");
+  TargetProcess target;
+  ASSERT_TRUE(target.Start(L"", exe));
+  // The batch file and what it starts, in a job that ends them all.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::wstring cmd = L"cmd /c C:\\Tools\\night-watch.cmd";
+  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE,
+                             CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &si, &pi));
+  AssignProcessToJobObject(job, pi.hProcess);
+  ResumeThread(pi.hThread);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  auto has = [](const wchar_t* file, const std::string& text) {
+    return ReadAll(file).find(text) != std::string::npos;
+  };
+  const wchar_t *status = L"C:\\Logs\\zorlog-status.txt", *warnings = L"C:\\Logs\\warnings.txt";
+  EXPECT_TRUE(WaitFor([&] { return has(status, "connected to cad.exe"); }, 20000));
+  const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
+  ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
+  EXPECT_TRUE(WaitFor([&] { return has(warnings, "\"cad.exe\""); }, 30000));
+  EXPECT_TRUE(has(warnings, "\"warn-below\" \"cad.exe\" \"" + std::to_string(target.Pid()) + "\""))
+      << ReadAll(warnings);
+  EXPECT_TRUE(has(status, "zorlog: warn-below at "));
+  EXPECT_GE(Lines(ReadAll(L"C:\\Logs\\cad.csv")).size(), 2u);
+  TerminateJobObject(job, 1);
+  CloseHandle(job);
+  target.Exit(0);
+  WaitFor([] { return DeleteFileW(L"C:\\Tools\\zorlog.exe") != FALSE; }, 10000);
+  for (const wchar_t* dir : {L"C:\\Logs\\maps\\", L"C:\\Logs\\", L"C:\\Tools\\"}) {
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW((dir + std::wstring(L"*.*")).c_str(), &f);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f))
+      DeleteFileW((dir + std::wstring(f.cFileName)).c_str());
+    FindClose(h);
+    RemoveDirectoryW(dir);
+  }
   RemoveCopy(exe);
 }
 

@@ -54,8 +54,10 @@ FakeProcess* FakeProcessApi::Of(ProcessHandle h) {
 ProcessHandle FakeProcessApi::OpenProcess(uint32_t access, uint32_t pid) {
   ++openCalls;
   FakeProcess* p = Find(pid);
+  lastError = 87;  // ERROR_INVALID_PARAMETER: no such process
   if (!p || pid == 0) return nullptr;
   bool ok = (access & kProcessVmRead) ? p->openable : p->queryOpenable;
+  lastError = 5;  // ERROR_ACCESS_DENIED
   if (!ok) return nullptr;
   Handle* h = new Handle{static_cast<size_t>(p - processes.data()), 0, 0};
   open_.insert(h);
@@ -111,6 +113,16 @@ bool FakeProcessApi::EnumProcesses(uint32_t* pids, uint32_t bytes, uint32_t* byt
   return true;
 }
 
+bool FakeProcessApi::VisitProcessNames(ProcessNameVisitor* visitor) {
+  ++enumCalls;
+  if (!snapshot) return false;
+  for (uint32_t pid : pidList) {
+    const FakeProcess* p = Find(pid);
+    if (!visitor->Visit(pid, p ? ZFileName(p->path.c_str()) : ZT("[System Process]"))) break;
+  }
+  return true;
+}
+
 bool FakeProcessApi::EnumProcessModules(ProcessHandle h, uint64_t* firstModule) {
   FakeProcess* p = Of(h);
   if (!p || !p->modulesReadable) return false;
@@ -123,6 +135,10 @@ bool FakeProcessApi::ReadProcessMemory(ProcessHandle h, uint64_t address, void* 
   FakeProcess* p = Of(h);
   if (!p) return false;
   std::map<uint64_t, std::vector<uint8_t>> served = p->memory;
+  if (p->headerReadsRefused > 0 && address == p->imageBase) {
+    --p->headerReadsRefused;
+    return false;
+  }
   served[p->imageBase] = p->header;
   for (const auto& block : served) {
     if (address >= block.first && address - block.first + bytes <= block.second.size()) {

@@ -22,6 +22,7 @@ struct FakeProcess {
   bool openable = true;       // with query and VM-read access (lookup and listing)
   bool queryOpenable = true;  // with query access alone (measurement)
   bool modulesReadable = true;
+  int headerReadsRefused = 0;  // the first reads of the image header fail
   std::vector<RegionInfo> regions;
   int failQueryAt = -1;             // this region query (0-based, per handle) fails
   bool exitsAtFailedQuery = false;  // that failure is the process exiting
@@ -36,7 +37,7 @@ struct FakeProcess {
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
-  uint64_t processBlock = 0;  // 0: the query fails
+  uint64_t processBlock = 0;                        // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 
@@ -56,6 +57,8 @@ class FakeProcessApi : public ProcessApi {
   std::vector<FakeProcess> processes;
   SystemInfoRecord systemInfo = {4096, 0x10000, 0x7FFEFFFF, 0x10000};
   bool enumFails = false;
+  bool snapshot = true;  // the process list with names (toolhelp) is there
+  uint32_t lastError = 0;
   bool selfWow64 = false;
   // Called after a handle is closed, with its process's PID: a test may end
   // that process here and give the PID to another.
@@ -82,6 +85,8 @@ class FakeProcessApi : public ProcessApi {
   ProcessHandle OpenThread(uint32_t tid) override;
   bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
+  bool VisitProcessNames(ProcessNameVisitor* visitor) override;
+  uint32_t LastError() override { return lastError; }
 
  private:
   // A handle stays with the process it opened, even when a later one is

@@ -26,7 +26,7 @@ TEST(AlertCommand, ReplacesKnownPlaceholdersAndLeavesTheRest) {
     bool known;
   } cases[] = {
       {"cmd /c echo {PID} {LARGEST_USABLE_MB}>>f", "cmd /c echo 1234 97>>f", true},
-      {"x \"{NAME}\" {VIRTUAL_MB}/{CEILING_MB} {KIND}", "x \"my cad.exe\" 3900/4095 warn-below",
+      {"x \"{NAME}\" {VIRTUAL_MB}/{CEILING_MB} {KIND}", "x \"my_cad.exe\" 3900/4095 warn-below",
        true},
       {"{X} {PID {pid} %PID% {}{PID}}", "{X} {PID {pid} %PID% {}1234}", true},
       {"{LARGEST_USABLE_MB}|{CEILING_MB}|", "||", false},  // not known: nothing
@@ -41,6 +41,38 @@ TEST(AlertCommand, ReplacesKnownPlaceholdersAndLeavesTheRest) {
   ZChar small[8];
   EXPECT_FALSE(ExpandAlertCommand(Z("echo {NAME}").c_str(), v, small, 8));
   EXPECT_EQ(Narrow(small), "echo my");
+  // A file name is data: whatever a shell would act on becomes _, and the
+  // environment has it exactly.
+  const ZString hostile = Z("z&mkdir PWNED&^%!;()'$`|<>\"@,=+~[]{}#.exe-_9");
+  v.name = hostile.c_str();
+  ZChar out[128];
+  ASSERT_TRUE(ExpandAlertCommand(Z("echo {NAME}").c_str(), v, out, 128));
+  EXPECT_EQ(Narrow(out), "echo z_mkdir_PWNED" + std::string(24, '_') + ".exe-_9");
+  FormatAlertValue(v, 1, out, 128);
+  EXPECT_EQ(Narrow(out), Narrow(hostile));
+}
+
+// A --run command must fit this system's command line with the longest
+// value of each placeholder: 8191 from XP on, 2047 on Windows 2000.
+TEST(AlertCommand, FitsTheSystemsCommandLineWithTheLongestValues) {
+  FakeSystemApi system;
+  const struct {
+    uint32_t major, minor;
+    size_t plain;
+    const char* placeholders;
+    bool fits;
+  } cases[] = {
+      {5, 1, 8191, "", true},
+      {5, 1, 8191 - 63 - 10 - 12, "{NAME}{PID}{KIND}", true},
+      {5, 1, 8191 - 63 - 10 - 12 + 1, "{NAME}{PID}{KIND}", false},
+      {5, 0, 2047, "", true},
+      {5, 0, 2047 - 10 * 4 + 1, "{VIRTUAL_MB}{LARGEST_USABLE_MB}{CEILING_MB}{PID}", false},
+  };
+  for (const auto& c : cases) {
+    system.major = c.major, system.minor = c.minor;
+    const ZString pattern = Z((std::string(c.plain, 'x') + c.placeholders).c_str());
+    EXPECT_EQ(AlertCommandFits(pattern.c_str()), c.fits) << c.plain << c.placeholders;
+  }
 }
 
 TEST(ExitCode, NamesTheCodeInHexAndTheWellKnownOnesInWords) {
@@ -71,12 +103,12 @@ TEST(ExitCode, NamesTheCodeInHexAndTheWellKnownOnesInWords) {
 class RecordedActions : public WatchActions {
  public:
   void Say(const ZChar* line) override { calls.push_back("say: " + Narrow(line)); }
-  bool Start(const ZChar* command) override {
-    calls.push_back("start: " + Narrow(command));
+  bool Start(const ZChar* command, const AlertValues& v) override {
+    calls.push_back("start: " + Narrow(command) + " [" + Narrow(v.name) + "]");
     return startable;
   }
-  bool Report(const ZChar* line, bool warning) override {
-    calls.push_back(std::string("report ") + (warning ? "W: " : "I: ") + Narrow(line));
+  bool Report(const ZChar* line, EventId id, EventType type) override {
+    calls.push_back("report " + std::to_string(id) + "IWE"[type] + ": " + Narrow(line));
     return true;
   }
   bool SaveMap(const RegionTable& regions, const ZChar* file) override {
@@ -129,28 +161,45 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   EXPECT_NE(actions.calls[0].find("largest usable block 100 MB (warns under 128 MB); xtop.exe "
                                   "(PID 7) 1947 MB of 2047 MB"),
             std::string::npos);
-  EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
-  EXPECT_EQ(actions.calls[2], "start: cmd /c echo 7 100 warn-below>>f");
+  EXPECT_EQ(actions.calls[1], "report 1W: " + actions.calls[0].substr(5));
+  EXPECT_EQ(actions.calls[2], "start: cmd /c echo 7 100 warn-below>>f [xtop.exe]");
   EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2)");
   step(90);  // still under: nothing more
   EXPECT_TRUE(actions.calls.empty());
   step(200);
   ASSERT_EQ(actions.calls.size(), 2u);
   EXPECT_EQ(actions.calls[0].substr(0, 40), "say: zorlog: warn-below cleared at 2026-");
-  EXPECT_EQ(actions.calls[1].substr(0, 10), "report I: ");
-  step(60, false);  // again, and the command cannot be started
-  ASSERT_EQ(actions.calls.size(), 5u);
+  EXPECT_EQ(actions.calls[1].substr(0, 11), "report 2I: ");
+  step(60, false);  // again, and the command cannot be started: an error entry too
+  ASSERT_EQ(actions.calls.size(), 6u);
   EXPECT_EQ(actions.calls[3], "say: zorlog: cannot start cmd /c echo 7 60 warn-below>>f");
+  EXPECT_EQ(actions.calls[4], "report 4E: " + actions.calls[3].substr(5));
 
   p.exitCode = 0xC0000017;
-  step(0);
-  ASSERT_EQ(actions.calls.size(), 4u);
+  step(0);  // its last reading is the one that warned: that map is not saved again
+  ASSERT_EQ(actions.calls.size(), 3u);
   EXPECT_EQ(actions.calls[0],
             "say: xtop.exe (PID 7) exited with 0xC0000017 (not enough memory), watched 5 s; "
             "peak 1987 MB; smallest largest usable block 60 MB at 2026-12-08 03:14:04");
-  EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
-  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031404.csv (2)");  // its last reading
-  EXPECT_EQ(actions.calls[3], "say: waiting for xtop.exe");
+  EXPECT_EQ(actions.calls[1], "report 3W: " + actions.calls[0].substr(5));
+  EXPECT_EQ(actions.calls[2], "say: waiting for xtop.exe");
+  p.exitCode = kStillActive;
+  step(50);  // connected
+  step(40);  // still under
+  p.exitCode = 0;
+  step(0);
+  ASSERT_EQ(actions.calls.size(), 4u);
+  EXPECT_EQ(actions.calls[1].substr(0, 11), "report 3I: ");
+  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031407.csv (2)");  // its last reading
+  api.pidList.clear();
+  FakeProcess& refused = api.Add(9, Z("\\Device\\x\\xtop.exe"));
+  refused.openable = refused.queryOpenable = false;
+  step(0);
+  ASSERT_EQ(actions.calls.size(), 2u);
+  EXPECT_EQ(actions.calls[0],
+            "say: zorlog: xtop.exe (PID 9) runs but cannot be opened (access "
+            "denied): start zorlog as that user or elevated");
+  EXPECT_EQ(actions.calls[1], "report 5W: " + actions.calls[0].substr(5));
 }
 
 }  // namespace

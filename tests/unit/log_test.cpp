@@ -8,6 +8,7 @@
 
 #include "log/log_args.h"
 #include "log/log_row.h"
+#include "log/log_rows.h"
 #include "log/metrics.h"
 #include "log/row_clock.h"
 #include "monitor/vsize.h"
@@ -31,6 +32,7 @@ bool Parse(std::vector<const char*> words, LogArgs* args, std::string* error) {
 }
 
 TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
+  FakeSystemApi system;
   LogArgs args;
   std::string error;
   ASSERT_TRUE(Parse({"-i", "3600", "xtop.exe", "-n", "5", "-o", "log.csv"}, &args, &error));
@@ -57,6 +59,9 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
   EXPECT_EQ(Narrow(args.saveMapDir), "C:\\maps");
   const std::string longest(63, 'a'), tooLong(64, 'a');
   ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
+  ASSERT_TRUE(Parse({"-i", "149", "--warn-minutes", "5", "x.exe"}, &args, &error));
+  ASSERT_TRUE(Parse({"--unregister-event-source"}, &args, &error));
+  EXPECT_EQ(args.eventSource, -1);
   for (const char* help : {"/?", "-h", "--help"}) {
     ASSERT_TRUE(Parse({"-i", "0", help}, &args, &error)) << help;  // before any check
     EXPECT_TRUE(args.help) << help;
@@ -95,6 +100,8 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
       {"--save-map", "", "x.exe"},
       {"--event-log", "--event-log", "x.exe"},
       {"--warn", "1", "x.exe"},
+      {"-i", "150", "--warn-minutes", "5", "x.exe"},  // the trend could never form
+      {"--register-event-source", "x.exe"},           // alone
   };
   for (const auto& words : bad) {
     std::string joined;
@@ -269,6 +276,52 @@ TEST(RowClock, LabelsRowsWithTheirTrueSecondOneRowPerIntervalNoBurst) {
   }
 }
 
+// A disk that takes half a row and then fails, for as many rows as asked.
+class FullDisk : public RowOutput {
+ public:
+  bool IsFile() override { return file; }
+  bool Size(uint64_t* bytes) override { return (*bytes = text.size()), true; }
+  bool Write(const char* data, uint32_t bytes) override {
+    const bool full = failures > 0 && failures--;
+    text.append(data, full ? bytes / 2 : bytes);
+    return !full;
+  }
+  bool CutBack(uint64_t bytes) override {
+    text.resize(bytes);
+    return true;
+  }
+  std::string text;
+  int failures = 0;
+  bool file = true;
+};
+
+TEST(RowWriter, CutsBackARowNotWrittenWholeAndTellsHowManyWereLostOnceRowsGoAgain) {
+  FullDisk disk;
+  RowWriter writer;
+  ZChar note[kRowNoteUnits];
+  const struct {
+    int failuresBefore;
+    RowResult result;
+    const char* note;
+  } rows[] = {
+      {0, kRowWritten, ""},
+      {3, kRowLost, "zorlog: cannot write a row; trying again each interval"},
+      {-1, kRowLost, ""},
+      {-1, kRowLost, ""},
+      {-1, kRowWritten, "zorlog: rows are written again; 3 rows were lost"},
+  };
+  for (const auto& r : rows) {
+    if (r.failuresBefore >= 0) disk.failures = r.failuresBefore;
+    EXPECT_EQ(writer.Write(&disk, "a,b\r\n", 5, note), r.result);
+    EXPECT_EQ(Narrow(note), r.note);
+  }
+  EXPECT_EQ(disk.text, "a,b\r\na,b\r\n");  // whole rows only
+  EXPECT_EQ(writer.Written(), 2u);
+  disk.file = false;  // a pipe keeps what it took: the log ends
+  disk.failures = 1;
+  EXPECT_EQ(writer.Write(&disk, "a,b\r\n", 5, note), kRowFatal);
+}
+
 TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   FakeProcessApi api;
   FakeSystemApi system;
@@ -287,15 +340,26 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   follower.Step(&step);
   EXPECT_EQ(statuses(step), "waiting for xtop.exe;");
   EXPECT_FALSE(step.row);
+  // One of the name that cannot be opened is told of once, found by the
+  // process list's names, not by opening it.
+  FakeProcess& refused = api.Add(3, Z("\\Device\\x\\xtop.exe"));
+  refused.openable = refused.queryOpenable = false;
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step), "xtop.exe (PID 3) runs but cannot be opened (access denied);");
+  EXPECT_EQ(step.refusedLine, 0);
   follower.Step(&step);
   EXPECT_EQ(statuses(step), "");  // said once
 
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
   p.header = ImageHeader(false);
+  p.headerReadsRefused = 1;  // a process still starting: read again at the next step
   follower.Step(&step);
   EXPECT_EQ(statuses(step),
-            "connected to xtop.exe (PID 7): ceiling 2047 MB, not large-address-aware;");
+            "connected to xtop.exe (PID 7): ceiling unknown (image header unreadable);");
+  follower.Step(&step);
+  EXPECT_EQ(statuses(step),
+            "read the ceiling of xtop.exe (PID 7): ceiling 2047 MB, not large-address-aware;");
   ASSERT_TRUE(step.row);
   EXPECT_EQ(step.pid, 7u);
   EXPECT_EQ(step.virtualMb, 2u);
@@ -342,6 +406,14 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_TRUE(step.finished);
   EXPECT_FALSE(TargetFollower(ZT(""), 8).Start(error));
   EXPECT_EQ(Narrow(error), "PID 8 is not running or cannot be read");
+  // A name that cannot be read is a valid file name, never "?".
+  api.snapshot = false;
+  api.Find(3)->queryOpenable = true;
+  {
+    TargetFollower unnamed(ZT(""), 3);
+    ASSERT_TRUE(unnamed.Start(error));
+    EXPECT_EQ(Narrow(unnamed.Name()), "pid-3");
+  }
   EXPECT_EQ(api.OpenHandles(), 0u);
 }
 

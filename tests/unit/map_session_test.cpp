@@ -146,12 +146,21 @@ TEST(MapSession, FollowsThePickedPidWhileItRunsUnderThePickedNameThenTheName) {
              });
 }
 
-TEST(MapSession, MeasuresA64BitTargetAgainstNoCeiling) {
+// Found by the process list's names: one that cannot be opened is told of,
+// and a 64-bit one, whose modules this program cannot list, is followed.
+TEST(MapSession, TellsOfAProcessItCannotOpenAndMeasuresA64BitOneAgainstNoCeiling) {
   SessionRig rig;
   rig.api.selfWow64 = true;
-  rig.Start(7);  // not under WOW64 where this program is: 64-bit
+  FakeProcess& refused = rig.api.Add(5, Z("\\Device\\x\\xtop.exe"));
+  refused.openable = refused.queryOpenable = false;
   ZChar reason[kFollowErrorUnits];
   ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  rig.Step(9);
+  const std::string told = "xtop.exe (PID 5) runs but cannot be opened (access denied)";
+  EXPECT_EQ(Narrow(rig.session->Title()), "zormap - waiting for xtop.exe: " + told);
+  EXPECT_EQ(Narrow(rig.session->FiguresText()).find(told + ":\r\nstart zormap as"), 0u);
+  rig.Start(7);  // not under WOW64 where this program is: 64-bit
+  rig.api.Find(7)->modulesReadable = false;
   Drive(rig, {{nullptr, "zormap - xtop.exe (PID 7)", false, "xtop-7-20260102-140210.csv 2"}});
   const std::string figures = Narrow(rig.session->FiguresText());
   EXPECT_EQ(figures.substr(0, figures.find("\r\nRegions")),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/ceiling.h"
+#include "monitor/name_lookup.h"
 #include "monitor/proclist.h"
 #include "monitor/vsize.h"
 #include "support/target_process_win32.h"
@@ -61,6 +62,14 @@ TEST(MonitorWin32, FindsTheTargetByItsExactImageNameAndListsIt) {
   std::wstring lower = name;
   for (wchar_t& c : lower) c = towlower(c);
   EXPECT_EQ(FindProcessByImageName(lower.c_str()), 0u);
+  // The companions' lookup, by the names of the system's process snapshot.
+  const NamedProcess found = FindNamedProcess(name.c_str(), nullptr, 0);
+  EXPECT_EQ(found.pid, target.Pid());
+  ASSERT_NE(found.handle, nullptr);
+  CloseHandle(found.handle);
+  wchar_t image[kTextUnits];
+  ASSERT_TRUE(ImageNameOfPid(target.Pid(), image, kTextUnits));
+  EXPECT_EQ(std::wstring(image), name);
 
   ZChar* list = BuildProcessListText();
   ASSERT_NE(list, nullptr);
