@@ -33,9 +33,11 @@ struct FakeProcess {
     uint32_t tid;
     uint64_t block;  // what the system names as its block
     bool openable;
+    uint32_t owner = 0;  // the process its ID now names, 0: this one
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
+  bool listGivesHandles = false;  // the list opens the threads, as a process's own does
   uint64_t processBlock = 0;  // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
@@ -78,9 +80,10 @@ class FakeProcessApi : public ProcessApi {
   bool IsWow64Process(ProcessHandle h, bool* wow64) override;
   uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
                              uint32_t units) override;
-  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override;
+  bool ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                   uint32_t* count) override;
   ProcessHandle OpenThread(uint32_t tid) override;
-  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address, uint32_t* owner) override;
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
 
  private:
