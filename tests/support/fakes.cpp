@@ -200,7 +200,8 @@ uint32_t FakeProcessApi::GetMappedFileName(ProcessHandle h, uint64_t address, ZC
   return static_cast<uint32_t>(n);
 }
 
-std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve) {
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve,
+                                 uint32_t stackCommit) {
   std::vector<uint8_t> image(0x200, 0);
   image[0] = 'M';
   image[1] = 'Z';
@@ -210,8 +211,10 @@ std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve) 
   image[0x80 + 22] = largeAddressAware ? 0x22 : 0x02;  // Characteristics
   image[0x80 + 24] = 0x0B;                             // PE32 optional header
   image[0x80 + 25] = 0x01;
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 4; ++i) {
     image[0x80 + 24 + 72 + i] = static_cast<uint8_t>(stackReserve >> 8 * i);
+    image[0x80 + 24 + 76 + i] = static_cast<uint8_t>(stackCommit >> 8 * i);
+  }
   return image;
 }
 

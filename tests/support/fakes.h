@@ -44,7 +44,8 @@ struct FakeProcess {
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
 // header, with or without the large-address-aware flag.
-std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000);
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000,
+                                 uint32_t stackCommit = 0x1000);
 
 class FakeProcessApi : public ProcessApi {
  public:
