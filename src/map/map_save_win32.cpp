@@ -52,6 +52,7 @@ bool WriteMapCsv(HANDLE file, const RegionTable& table) {
   };
   used = lstrlenA(kMapCsvHeader);
   CopyMemory(buffer, kMapCsvHeader, used);
+  used += FormatCsvCeiling(table.Ceiling(), buffer + used, kBufferBytes - used);
   bool ok = true;
   for (uint32_t i = 0; ok && i < table.Count(); ++i) {
     const MapRegion& r = table.At(i);
@@ -97,7 +98,6 @@ int SaveFromCommandLine(int argc, wchar_t** argv) {
   if (!step.row || !step.stats.whole)
     return Fail(1, "", argv[3], " is not running or cannot be read");
   table.Keep();
-  table.MarkUses(follower.Census());
   table.NameAllocations(follower.Pid());
   // Never over an existing file: a kept map is not lost to a second run.
   HANDLE file =

@@ -1,5 +1,6 @@
 // What zorlog.exe says and starts when a warning comes on or the target ends.
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -79,8 +80,11 @@ class RecordedActions : public WatchActions {
     calls.push_back(std::string("report ") + (warning ? "W: " : "I: ") + Narrow(line));
     return true;
   }
+  // With whether its first region is marked a stack, and the ceiling kept.
   bool SaveMap(const RegionTable& regions, const ZChar* file) override {
-    calls.push_back("map: " + Narrow(file) + " (" + std::to_string(regions.Count()) + ")");
+    calls.push_back("map: " + Narrow(file) + " (" + std::to_string(regions.Count()) +
+                    (regions.At(0).use == kUseStack ? ", stack" : "") + ", ceiling " +
+                    std::to_string(regions.Ceiling().mb) + ")");
     return true;
   }
   std::vector<std::string> calls;
@@ -96,8 +100,16 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   ResetSystemInfoCache();
   FakeProcess& p = api.Add(7, Z("\\Device\\x\\xtop.exe"));
   p.header = ImageHeader(true);
+  // A thread whose block, at 0x30000, says its stack starts the space.
+  std::vector<uint8_t> block(0x1000, 0);
+  for (const std::pair<uint32_t, uint32_t>& v : {std::make_pair(4u, 0x20000u),
+                                                  std::make_pair(8u, 0x10000u),
+                                                  std::make_pair(0x18u, 0x30000u)})
+    memcpy(&block[v.first], &v.second, 4);
+  p.memory[0x30000] = block;
+  p.threads = {{5, 0x30000, true}};
   auto free = [&p](uint64_t mb) {  // a 2 GB space whose largest usable block is mb
-    p.regions = {{0x10000, 0x7FFE0000 - (mb << 20), kMemReserve, kMemPrivate},
+    p.regions = {{0x10000, 0x7FFE0000 - (mb << 20), kMemReserve, kMemPrivate, 0, 0x10000},
                  {0x7FFF0000 - (mb << 20), mb << 20, kMemFree}};
   };
   LogArgs args;
@@ -131,7 +143,7 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
             std::string::npos);
   EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
   EXPECT_EQ(actions.calls[2], "start: cmd /c echo 7 100 warn-below>>f");
-  EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2)");
+  EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2, stack, ceiling 2047)");
   step(90);  // still under: nothing more
   EXPECT_TRUE(actions.calls.empty());
   step(200);
@@ -149,7 +161,8 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
             "say: xtop.exe (PID 7) exited with 0xC0000017 (not enough memory), watched 5 s; "
             "peak 1987 MB; smallest largest usable block 60 MB at 2026-12-08 03:14:04");
   EXPECT_EQ(actions.calls[1], "report W: " + actions.calls[0].substr(5));
-  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031404.csv (2)");  // its last reading
+  // Its last reading.
+  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031404.csv (2, stack, ceiling 2047)");
   EXPECT_EQ(actions.calls[3], "say: waiting for xtop.exe");
 }
 

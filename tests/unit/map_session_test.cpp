@@ -270,19 +270,33 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
       "0x0030E000,8192,commit,private,0x4,0x00300000,\"\",process block\r\n"};
   const uint32_t at[] = {1, 8, 10};
   std::string csv = kMapCsvHeader;
+  char ceiling[64];
+  FormatCsvCeiling(saved.regions.Ceiling(), ceiling, sizeof ceiling);
+  EXPECT_EQ(std::string(ceiling), "ceiling,2047,0x7FFEFFFF,1048576\r\n");
+  csv += ceiling;
   for (uint32_t i = 0, shown = 0; i < saved.regions.Count(); ++i) {
     char row[256];
-    FormatCsvLine(saved.regions.At(i), nullptr, row, sizeof row);
+    const MapRegion& r = saved.regions.At(i);
+    FormatCsvLine(r, r.state != kMemFree ? saved.regions.NameOf(r.allocationBase) : nullptr, row,
+                  sizeof row);
     csv += row;
     if (shown < 3 && i == at[shown]) {
       EXPECT_EQ(std::string(row), rows[shown++]);
     }
   }
-  // The saved map, opened, names the same holders.
+  // The saved map, opened, names the same holders, runs, what still fits
+  // and usable figures.
+  const std::string figures = Narrow(s.FiguresText());
   MapReader reader;
   reader.Feed(csv.data(), csv.size());
   ASSERT_TRUE(reader.Finish());
   rig.session->ShowSavedMap(ZT("xtop-7-20260102-140210.csv"), reader);
+  LargestPanel(s.Regions(), s.Figures().ceiling, font, 4000, text, kPanelUnits);
+  EXPECT_EQ(Narrow(text), side);
+  const size_t from = figures.find("Largest usable"), to = figures.find("\r\nRegions");
+  ASSERT_LT(from, to);
+  EXPECT_NE(Narrow(s.FiguresText()).find(figures.substr(from, to - from)), std::string::npos)
+      << Narrow(s.FiguresText());
   for (const Cell& c : cells) {
     CellPanel(s.Regions(), c.cell, font, 2000, text, kPanelUnits);
     EXPECT_NE(Narrow(text).find(c.says), std::string::npos) << Narrow(text);
