@@ -343,6 +343,7 @@ TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
   for (int line : {13, 16, 24, 40}) {
     MapMetrics m;
     m.lineHeight = line, m.labelWidth = 5 * line, m.legendWidth = 12 * line;
+    m.figuresWidth = 40 * line;
     int width = 0, height = 0;
     MinMapClient(m, &width, &height);
     const MapWindowLayout l = LayoutMapWindow(width, height, m);
@@ -351,6 +352,7 @@ TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
     EXPECT_GE(cells.cellHeight, kMapMinCellPixels) << line;
     EXPECT_GE(cells.cellWidth, kMapMinCellPixels) << line;
     EXPECT_LE(l.figures.right, l.legend.left) << line;
+    EXPECT_GE(l.figures.right - l.figures.left, m.figuresWidth) << line;
     EXPECT_GE(l.cellPanel.top, l.grid.bottom) << line;
     EXPECT_EQ(l.cellPanel.bottom - l.cellPanel.top, kPanelLines * line) << line;
   }
