@@ -30,8 +30,8 @@ uint64_t Usable(uint64_t start, uint64_t end, uint64_t top, uint32_t granularity
 
 // The next free piece with a usable part: a sliver between two DLLs holds
 // nothing, so the allocations on both sides of it make one run.
-bool NextUsablePiece(const MapRegion* r, uint32_t n, uint32_t i, uint64_t top,
-                     uint32_t granularity, Piece* p) {
+bool NextUsablePiece(const MapRegion* r, uint32_t n, uint32_t i, uint64_t top, uint32_t granularity,
+                     Piece* p) {
   for (; NextPiece(r, n, i, p); i = p->after)
     if (Usable(p->start, p->end, top, granularity)) return true;
   return false;

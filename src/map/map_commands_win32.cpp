@@ -72,8 +72,9 @@ void SaveMapAs(HWND owner, const MapSession& session) {
     case kMapSaved:
       return;
     case kMapSaveInUse:
-      says = L"The file is in use by another program, or cannot be written: close it there, or "
-             L"choose another name.";
+      says =
+          L"The file is in use by another program, or cannot be written: close it there, or "
+          L"choose another name.";
       break;
     case kMapSaveTooLong:
       says = L"The path is too long: choose a shorter folder or name.";

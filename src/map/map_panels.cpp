@@ -201,26 +201,29 @@ int LegendWidth(TextMeasure& measure, int box) {
 }
 
 int FiguresWidth(TextMeasure& measure) {
-  // The largest figures of the longest kind, and the flag's line.
+  // The largest figures of the longest kind, then the flag's line.
   MapFigures f;
   f.virtualMb = f.peakMb = 4095;
   f.regions = 999999;
   f.trendMinutes = 99999;
   f.ceiling.known = true;
   f.ceiling.mb = f.ceiling.flaggedMb = 4095;
-  ZBuilder(f.ceiling.reason, kCeilingReasonUnits).AddAscii("large-address-aware, 4 GB (64-bit system)");
+  ZBuilder(f.ceiling.reason, kCeilingReasonUnits)
+      .AddAscii("large-address-aware, 4 GB (64-bit system)");
   f.stats.largestUsable = f.stats.largestUsableBelow2G = f.stats.usableFree = 4095ull << 20;
   ZChar text[512];
   FormatMapFigures(f, text, 512);
   const size_t length = ZLen(text);
   f.ceiling.mb = 2047;
-  FormatFlagLine(f.ceiling, text + length, 512 - length);
+  if (length + 2 < 512 && FormatFlagLine(f.ceiling, text + length + 2, 512 - length - 2))
+    text[length] = '\r', text[length + 1] = '\n';
   int most = 0;
-  for (const ZChar *from = text, *to; *from; from = to) {
-    for (to = from; *to && *to != '\r' && to != text + length;) ++to;
+  for (const ZChar* from = text; *from;) {
+    const ZChar* to = from;
+    while (*to && *to != '\r') ++to;
     const int w = measure.Width(from, static_cast<size_t>(to - from));
     if (w > most) most = w;
-    while (*to == '\r' || *to == '\n') ++to;
+    for (from = to; *from == '\r' || *from == '\n';) ++from;
   }
   return most;
 }

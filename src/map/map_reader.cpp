@@ -168,7 +168,8 @@ AddressSpaceStats MapReader::Figures() const {
       s.usableFree += to - from;
       if (to - from > s.largestUsable) s.largestUsable = to - from;
       const uint64_t below = to < 0x80000000u ? to : 0x80000000u;
-      if (from < below && below - from > s.largestUsableBelow2G) s.largestUsableBelow2G = below - from;
+      if (from < below && below - from > s.largestUsableBelow2G)
+        s.largestUsableBelow2G = below - from;
     } else if (r.state == kMemCommit) {
       s.committed += r.size;
       s.committedByKind[kind] += r.size;

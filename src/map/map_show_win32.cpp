@@ -29,10 +29,9 @@ void ShowMapPanels(const MapWindow& w) {
   wchar_t text[kPanelUnits];
   const int cell = w.map.hoverCell;
   bool shown = false;
-  if (w.subject == kPanelCell && cell >= 0 &&
-      static_cast<uint32_t>(cell) < w.session.Map().cells) {
-    CellPanel(w.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(w.cellPanel),
-              text, kPanelUnits);
+  if (w.subject == kPanelCell && cell >= 0 && static_cast<uint32_t>(cell) < w.session.Map().cells) {
+    CellPanel(w.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(w.cellPanel), text,
+              kPanelUnits);
     shown = true;
   } else if (w.subject == kPanelStrip) {
     wchar_t point[kStripPointUnits];

@@ -65,7 +65,7 @@ void DrawAxis(MapStrip* s) {
     GetTextExtentPoint32W(dc, labels[i].text, length, &extent);
     if (at + 2 + extent.cx >= right) break;
     Fill(dc, at, s->plotHeight, at + 1, y, GetSysColor(COLOR_WINDOWTEXT));  // a tick
-    SetBkColor(dc, face);  // Fill set its own
+    SetBkColor(dc, face);                                                   // Fill set its own
     TextOutW(dc, at + 2, y, labels[i].text, length);
   }
   SelectObject(dc, oldFont);
@@ -147,7 +147,7 @@ HWND CreateMapStrip(HWND parent, int id, MapStrip* strip) {
 
 void DrawStripChange(MapStrip* s, const HistoryChange& change) {
   if (!s->memory.dc) return;  // hidden or minimised: the next size draws it all
-  s->hoverX = -1;          // the point under the mouse may have changed
+  s->hoverX = -1;             // the point under the mouse may have changed
   if (change.doubled || ScaleStrip(*s->history, static_cast<uint32_t>(s->width)) != s->scale)
     return DrawAll(s);
   uint32_t first, last;

@@ -84,8 +84,8 @@ TargetCeiling QueryTargetCeiling(ProcessHandle h) {
     if (api.IsWow64Process(nullptr, &selfWow64) && api.IsWow64Process(h, &targetWow64))
       f.targetIs64Bit = selfWow64 && !targetWow64;
     uint64_t base = 0;
-    f.headerRead = !f.targetIs64Bit && api.EnumProcessModules(h, &base) &&
-                   ReadLargeAddressAware(h, base, &f);
+    f.headerRead =
+        !f.targetIs64Bit && api.EnumProcessModules(h, &base) && ReadLargeAddressAware(h, base, &f);
   }
   return DecideCeiling(f);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -401,6 +402,20 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
   ASSERT_TRUE(log.Launch(L"--warn-below 128 --run \"cmd /c echo {PID} {LARGEST_USABLE_MB} >>" +
                          ran + L"\" --save-map \"" + dir + L"\" " + name));
   ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= 2; }, 20000));
+  // 20 threads of 4 MB, counted in the rows before the warning's map.
+  std::istringstream started(target.Command("threads 20 4096").substr(8));
+  std::set<std::string> threads;
+  for (std::string tid; started >> tid;) threads.insert("\"thread " + tid + "\"");
+  ASSERT_EQ(threads.size(), 20u);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string row = log.Out().back();
+        size_t at = 0;
+        for (int comma = 0; comma < 20 && at != std::string::npos; ++comma)
+          at = row.find(',', at + 1);
+        return at != std::string::npos && atoi(row.c_str() + at + 1) >= 21;
+      },
+      30000));
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
   const size_t rows = log.Out().size();
@@ -412,7 +427,17 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
   EXPECT_EQ(pid, target.Pid());
   EXPECT_LT(usable, 128u);
   EXPECT_EQ(Lines(ReadAll(ran)).size(), 1u);
-  EXPECT_EQ(maps().size(), 1u);
+  ASSERT_EQ(maps().size(), 1u);
+  // The warning's map marks their stacks as zormap's save does.
+  unsigned long long stacks = 0;
+  for (const std::string& line : Lines(ReadAll(dir + L"\\" + maps()[0]))) {
+    const size_t name = line.find(",\"thread ");
+    if (line.size() > 6 && line.compare(line.size() - 6, 6, ",stack") == 0 &&
+        name != std::string::npos &&
+        threads.count(line.substr(name + 1, line.find(',', name + 1) - name - 1)))
+      stacks += std::stoull(line.substr(line.find(',') + 1));
+  }
+  EXPECT_NEAR(static_cast<double>(stacks >> 20), 80.0, 4.0);
   auto count = [&log](const std::string& text) {
     const std::vector<std::string> err = log.Err();
     return std::count_if(err.begin(), err.end(), [&](const std::string& line) {

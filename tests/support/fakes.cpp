@@ -134,8 +134,8 @@ bool FakeProcessApi::ReadProcessMemory(ProcessHandle h, uint64_t address, void* 
   return false;
 }
 
-bool FakeProcessApi::ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles,
-                                 uint32_t max, uint32_t* count) {
+bool FakeProcessApi::ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                                 uint32_t* count) {
   ++threadLists;
   FakeProcess* p = Find(pid);
   if (p && !p->threadsListable) return false;

@@ -38,7 +38,7 @@ struct FakeProcess {
   std::vector<Thread> threads;
   bool threadsListable = true;
   bool listGivesHandles = false;  // the list opens the threads, as a process's own does
-  uint64_t processBlock = 0;  // 0: the query fails
+  uint64_t processBlock = 0;      // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 

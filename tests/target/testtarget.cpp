@@ -18,7 +18,9 @@
 // "loaded 0xBASE" (0x0 when either fails). "threads N KB" starts N threads
 // that wait, each with KB of stack reserved, and answers "threads TID..."
 // (the IDs of those it started); "churn MS" starts and ends a thread every
-// MS milliseconds from then on and answers "churning".
+// MS milliseconds from then on and answers "churning". "split" reserves
+// 4 MB + 8 KB in the middle of the largest free block and 1 MB 56 KB above
+// it, as DLLs leave slivers, and answers "split 0xBLOCK 0xSIZE 0xFIRST".
 // stdin closing ends the process, unless --lifetime keeps it for that long.
 #include <windows.h>
 
@@ -139,6 +141,26 @@ unsigned long long Fill() {
   return 0;
 }
 
+void Split() {
+  MEMORY_BASIC_INFORMATION m;
+  uintptr_t base = 0, size = 0;
+  for (uintptr_t a = 0x10000; VirtualQuery(reinterpret_cast<void*>(a), &m, sizeof m);) {
+    const uintptr_t end = reinterpret_cast<uintptr_t>(m.BaseAddress) + m.RegionSize;
+    if (m.State == MEM_FREE && m.RegionSize > size)
+      base = reinterpret_cast<uintptr_t>(m.BaseAddress), size = m.RegionSize;
+    if (end <= a) break;
+    a = end;
+  }
+  const uintptr_t first = (base + size / 2) & ~uintptr_t{0xFFFF};
+  const bool ok =
+      size > 0x1000000 &&
+      VirtualAlloc(reinterpret_cast<void*>(first), 0x402000, MEM_RESERVE, PAGE_NOACCESS) &&
+      VirtualAlloc(reinterpret_cast<void*>(first + 0x410000), 0x100000, MEM_RESERVE,
+                   PAGE_NOACCESS);
+  printf("split %p %p %p\n", reinterpret_cast<void*>(base), reinterpret_cast<void*>(size),
+         reinterpret_cast<void*>(ok ? first : 0));
+}
+
 DWORD WINAPI Idle(void*) {
   Sleep(INFINITE);
   return 0;
@@ -218,6 +240,7 @@ int main(int argc, char** argv) {
     else if (!strcmp(cmd, "find")) printf("found %p\n", Place(kb * 1024, false));
     else if (!strcmp(cmd, "place")) printf("placed %p\n", Place(kb * 1024, true));
     else if (!strcmp(cmd, "load")) printf("loaded %p\n", LoadBeside(L"bigsection.dll"));
+    else if (!strcmp(cmd, "split")) Split();
     else if (!strcmp(cmd, "probe")) {
       // Larger first, so that the exact one finds the block still free.
       bool larger = Reservable(kb + 65536);

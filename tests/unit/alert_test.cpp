@@ -102,9 +102,9 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   p.header = ImageHeader(true);
   // A thread whose block, at 0x30000, says its stack starts the space.
   std::vector<uint8_t> block(0x1000, 0);
-  for (const std::pair<uint32_t, uint32_t>& v : {std::make_pair(4u, 0x20000u),
-                                                  std::make_pair(8u, 0x10000u),
-                                                  std::make_pair(0x18u, 0x30000u)})
+  for (const std::pair<uint32_t, uint32_t>& v :
+       {std::make_pair(4u, 0x20000u), std::make_pair(8u, 0x10000u),
+        std::make_pair(0x18u, 0x30000u)})
     memcpy(&block[v.first], &v.second, 4);
   p.memory[0x30000] = block;
   p.threads = {{5, 0x30000, true}};

@@ -49,9 +49,9 @@ TEST(Ceiling, ANewThreadsStackIsTheReservationOrItsWholeCommitRoundedToAMegabyte
   const struct {
     uint64_t reserve, commit, stack;
   } cases[] = {
-      {0x40000, 0x1000, 0x40000},      {0x40000, 0x40000, 0x100000},
-      {0x100000, 0x180000, 0x200000},  {0x180000, 0x180000, 0x200000},
-      {0x200000, 0x200000, 0x200000},  {0, 0x1000, 0},
+      {0x40000, 0x1000, 0x40000},     {0x40000, 0x40000, 0x100000},
+      {0x100000, 0x180000, 0x200000}, {0x180000, 0x180000, 0x200000},
+      {0x200000, 0x200000, 0x200000}, {0, 0x1000, 0},
   };
   for (const auto& c : cases) {
     CeilingFacts f;
@@ -73,7 +73,7 @@ TEST(Ceiling, IsReadFromTheTargetsOwnHeaderAndWow64State) {
   p.header = ImageHeader(false, 0x40000, 0x40000);
   TargetCeiling unflagged = QueryTargetCeiling(7);
   EXPECT_EQ(unflagged.mb, 2047u);
-  EXPECT_EQ(unflagged.flaggedMb, 4095u);  // what the flag would give it
+  EXPECT_EQ(unflagged.flaggedMb, 4095u);         // what the flag would give it
   EXPECT_EQ(unflagged.stackReserve, 0x100000u);  // its commit, a whole MB
   p.header = ImageHeader(true);
   EXPECT_EQ(QueryTargetCeiling(7).lastByte, 0xFFFEFFFFu);

@@ -68,14 +68,14 @@ TEST(Separators, ListOnlyRunsWhoseRemovalMakesALargerUsableBlock) {
       {walk,
        0x5FFFFFFF,
        {{0x30000000, 0x3FC00000}, {0x10000000, 0x2FFF0000}, {0x50000000, 0x201F0000}}},
-      {walk, 0x0FFFFFFF, {}},  // above the ceiling nothing helps
+      {walk, 0x0FFFFFFF, {}},                             // above the ceiling nothing helps
       {kSliver, 0x3FFFFFFF, {{0x20000000, 0x3FFF0000}}},  // one run over both
       {kUnseenGain, 0x7FFEFFFF, {}},
   };
   for (const Case& c : cases) {
     Separator found[8];
-    const uint32_t n =
-        FindSeparators(c.walk.data(), static_cast<uint32_t>(c.walk.size()), c.top, 0x10000, found, 8);
+    const uint32_t n = FindSeparators(c.walk.data(), static_cast<uint32_t>(c.walk.size()), c.top,
+                                      0x10000, found, 8);
     std::vector<std::pair<uint64_t, uint64_t>> runs;
     for (uint32_t i = 0; i < n; ++i) runs.push_back({found[i].start, found[i].block});
     EXPECT_EQ(runs, c.runs) << std::hex << c.top;

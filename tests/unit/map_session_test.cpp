@@ -340,6 +340,10 @@ TEST(MapPanels, FitAPathToTheWidthByGivingUpItsMiddleNeverItsName) {
 }
 
 TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
+  ProportionalFont font;  // the flag's line is the widest the figures hold
+  const ZString flag =
+      Z("Not large-address-aware: the flag would raise its ceiling from 2047 to 4095 MB");
+  EXPECT_EQ(FiguresWidth(font), font.Width(flag.c_str(), flag.size()));
   for (int line : {13, 16, 24, 40}) {
     MapMetrics m;
     m.lineHeight = line, m.labelWidth = 5 * line, m.legendWidth = 12 * line;

@@ -87,8 +87,8 @@ TEST(ThreadCensus, SplitsPrivateBytesOnlyByBlocksItCanTrust) {
       {"a stack limit outside any private allocation",
        [](FakeProcess& p) { Tib32(p.memory[0x400000], 0x401000, 0x380000, 0x370000); }, true, 1,
        0x3000, 0xFD000, 0x1000, 0x1000},
-      {"a process block naming another image", [](FakeProcess& p) { p.imageBase = 0x900000; },
-       true, 2, 0x6000, 0x1FA000, 0x2000, 0},
+      {"a process block naming another image", [](FakeProcess& p) { p.imageBase = 0x900000; }, true,
+       2, 0x6000, 0x1FA000, 0x2000, 0},
       {"threads that cannot be listed", [](FakeProcess& p) { p.threadsListable = false; }, false, 0,
        0, 0, 0, 0},
       {"no thread that can be opened",
@@ -201,8 +201,8 @@ TEST(ThreadCensus, ListsThreadsAgainOnlyWhenStackLikeAllocationsChange) {
          Tib32(p.memory[0x400000], 0x402000, 0x500000, 0x410000);
        },
        3},
-      {"found some readings later", [](std::vector<RegionInfo>&) {},
-       4, ThreadCensus::kRelistReadings - 1},
+      {"found some readings later", [](std::vector<RegionInfo>&) {}, 4,
+       ThreadCensus::kRelistReadings - 1},
   };
   std::vector<RegionInfo> regions = Regions();
   for (const Step& s : steps) {

@@ -35,7 +35,8 @@ TEST(MapSaveWin32, ReplacesOnlyTheChosenFileAndSaysWhyItCannot) {
   table.Begin(0);
   table.Region(RegionInfo{0x10000, 0x10000, kMemFree});
   table.Keep();
-  const std::string saved = std::string(kMapCsvHeader) + "0x00010000,65536,free,,0x0,0x00000000,\"\",\r\n";
+  const std::string saved =
+      std::string(kMapCsvHeader) + "0x00010000,65536,free,,0x0,0x00000000,\"\",\r\n";
   struct Case {
     const char* what;
     std::wstring path;
@@ -51,9 +52,9 @@ TEST(MapSaveWin32, ReplacesOnlyTheChosenFileAndSaysWhyItCannot) {
   for (const Case& c : cases) {
     Put(path, "old");
     Put(part, "mine");
-    HANDLE held = c.holdOpen ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                           0, nullptr)
-                             : INVALID_HANDLE_VALUE;
+    HANDLE held =
+        c.holdOpen ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                   : INVALID_HANDLE_VALUE;
     EXPECT_EQ(ReplaceWithMapCsv(c.path.c_str(), table), c.result) << c.what;
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     EXPECT_EQ(Content(c.path == path ? path : c.path), c.after) << c.what;
