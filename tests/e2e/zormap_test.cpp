@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "e2e/map_run.h"
 #include "e2e/zor_driver.h"
 #include "map/address_map.h"
 #include "map/map_layout.h"
@@ -22,6 +22,65 @@
 namespace {
 
 using namespace e2e;
+
+// Generous, for the emulated machine: each returns as soon as it holds.
+bool Eventually(const std::function<bool()>& condition) { return WaitFor(condition, 20000); }
+
+class MapRun {
+ public:
+  bool Start(const std::wstring& args) {
+    return run_.Launch(args, BinDir() + L"zormap.exe") && Eventually([&] {
+             std::vector<HWND> w = WindowsOf(run_.Pid(), L"ZorMapWindow");
+             window_ = w.empty() ? nullptr : w[0];
+             return window_ != nullptr;
+           });
+  }
+  // A copy of the target named for this run, started and then followed.
+  bool FollowCopy(const wchar_t* stem, TargetProcess* target) {
+    name_ = stem + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    copy_ = TargetProcess::CopyAs(name_);
+    return target->Start(L"", copy_) && Start(name_);
+  }
+  const std::wstring& Name() const { return name_; }
+  void RemoveTargetCopy() const { RemoveCopy(copy_); }
+  std::wstring Title() const { return WindowText(window_); }
+  HWND Window() const { return window_; }
+  std::wstring Text(int id) const { return WindowText(GetDlgItem(window_, id)); }
+  // The mouse over the cell that holds the address.
+  void PointAt(unsigned long long address) const {
+    HWND grid = GetDlgItem(window_, IDC_MAP_GRID);
+    int r[4];
+    Layout().CellRect(static_cast<uint32_t>(address >> 20), r);
+    PostMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM((r[0] + r[2]) / 2, (r[1] + r[3]) / 2));
+  }
+  // The number after a label in the figures, or -1.
+  long long Figure(const wchar_t* label) const {
+    std::wstring text = Text(IDC_MAP_FIGURES);
+    size_t at = text.find(label);
+    return at == std::wstring::npos ? -1 : wcstoll(text.c_str() + at + wcslen(label), nullptr, 10);
+  }
+  MapLayout Layout() const {
+    HWND grid = GetDlgItem(window_, IDC_MAP_GRID);
+    RECT client = ClientRectOf(grid);
+    return LayoutMap(client.right, client.bottom, 4096,
+                     static_cast<int>(GetWindowLongPtrW(grid, GWLP_USERDATA)));
+  }
+  // The colour of the cell that holds the address, as the screen shows it.
+  COLORREF Cell(unsigned long long address) const {
+    int r[4];
+    Layout().CellRect(static_cast<uint32_t>(address >> 20), r);
+    return Pixels(GetDlgItem(window_, IDC_MAP_GRID))
+        .At((r[0] + r[2] - 1) / 2, (r[1] + r[3] - 1) / 2);
+  }
+  bool CellTurns(unsigned long long address, MapKind kind) const {
+    return Eventually([&] { return Cell(address) == kMapColors[kind]; });
+  }
+  ZorRun run_;
+
+ private:
+  HWND window_ = nullptr;
+  std::wstring name_, copy_;
+};
 
 unsigned long long Address(const std::string& answer) {
   size_t at = answer.find(' ');
@@ -510,6 +569,84 @@ TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
   }
   DeleteObject(font);
   EXPECT_GE(seen, 5);  // the figures, map, strip and both panels
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// Two reservations 56 KB apart in the middle of the largest free block (a
+// sliver too small to hold anything): one run over both, whose removal gives
+// the whole block back.
+TEST(ZorMap, ARunSpansTheSliverBetweenTwoReservationsAndGivesTheWholeBlockBack) {
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapSplit", &target));
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0; }));
+  std::istringstream answer(target.Command("split").substr(6));
+  unsigned long long block = 0, size = 0, first = 0;
+  answer >> std::hex >> block >> size >> first;
+  ASSERT_NE(first, 0u) << block;
+  wchar_t run[80];
+  wsprintfW(run, L"0x%08X-0x%08X, 5 MB: 2 private allocations\r\n  without it: ",
+            static_cast<unsigned>(first), static_cast<unsigned>(first + 0x50FFFF));
+  size_t at = std::wstring::npos;
+  ASSERT_TRUE(Eventually([&] {
+    return (at = map.Text(IDC_MAP_TOP).find(run)) != std::wstring::npos;
+  })) << Utf8(map.Text(IDC_MAP_TOP));
+  EXPECT_NEAR(wcstod(map.Text(IDC_MAP_TOP).c_str() + at + wcslen(run), nullptr), size >> 20, 2);
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// At the least size the strip's room comes from a taller window: every row
+// of the map stays within the grid, the grid within the window.
+TEST(ZorMap, TheStripTurnedOnAtTheLeastSizeGrowsTheWindowAndKeepsEveryRow) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
+            ERROR_SUCCESS);
+  DWORD hidden = 0;
+  RegSetValueExW(key, L"ShowHistory", 0, REG_DWORD, reinterpret_cast<BYTE*>(&hidden), 4);
+  RegCloseKey(key);
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapLeast", &target));
+  HWND strip = GetDlgItem(map.Window(), IDC_MAP_STRIP),
+       grid = GetDlgItem(map.Window(), IDC_MAP_GRID);
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0 && !IsWindowVisible(strip); }));
+  SetWindowPos(map.Window(), nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(map.Window(), WM_COMMAND, IDM_MAP_HISTORY, 0);
+  EXPECT_TRUE(Eventually([&] {
+    RECT r;
+    GetWindowRect(grid, &r);
+    MapWindowPoints(nullptr, map.Window(), reinterpret_cast<POINT*>(&r), 2);
+    return IsWindowVisible(strip) &&
+           map.Layout().rows * map.Layout().cellHeight <= ClientRectOf(grid).bottom &&
+           r.bottom <= ClientRectOf(map.Window()).bottom;
+  })) << map.Layout().cellHeight
+      << " px a row in " << ClientRectOf(grid).bottom;
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// The strip's point stays in the cell panel through new readings, never the
+// regions of a cell pointed at before.
+TEST(ZorMap, TheCellPanelSpeaksOfWhatTheMouseLastPointedAt) {
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapPoint", &target));
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0; }));
+  map.PointAt(0x10000000);
+  ASSERT_TRUE(Eventually([&] { return map.Text(IDC_MAP_CELL).find(L"0x10000000 t") == 0; }));
+  PostMessageW(GetDlgItem(map.Window(), IDC_MAP_STRIP), WM_MOUSEMOVE, 0, MAKELPARAM(0, 1));
+  ASSERT_TRUE(
+      Eventually([&] { return map.Text(IDC_MAP_CELL).find(L"reading") != std::wstring::npos; }));
+  for (int reading = 0; reading < 2; ++reading) {  // two more readings, each seen
+    const long long regions = map.Figure(L"Regions: ");
+    target.Command("reserve 1024");
+    ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") != regions; }));
+  }
+  EXPECT_NE(map.Text(IDC_MAP_CELL).find(L"reading"), std::wstring::npos)
+      << Utf8(map.Text(IDC_MAP_CELL));
   target.Exit();
   map.RemoveTargetCopy();
 }

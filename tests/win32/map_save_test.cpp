@@ -9,22 +9,16 @@
 
 namespace {
 
-std::string Content(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return "(none)";
-  char text[256] = {0};
-  DWORD n = 0;
-  ReadFile(f, text, sizeof text - 1, &n, nullptr);
-  CloseHandle(f);
-  return std::string(text, n);
-}
-
-void Put(const std::wstring& path, const char* text) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  WriteFile(f, text, lstrlenA(text), &n, nullptr);
-  CloseHandle(f);
+// The file's first bytes, written anew when text is given.
+std::string File(const std::wstring& path, const char* text = nullptr) {
+  HANDLE f = CreateFileW(path.c_str(), text ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+                         nullptr, text ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+  char got[256] = "(none)";
+  DWORD n = 6;
+  if (f != INVALID_HANDLE_VALUE && text) WriteFile(f, text, lstrlenA(text), &n, nullptr);
+  if (f != INVALID_HANDLE_VALUE && !text) ReadFile(f, got, sizeof got, &n, nullptr);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  return std::string(got, n);
 }
 
 TEST(MapSaveWin32, ReplacesOnlyTheChosenFileAndSaysWhyItCannot) {
@@ -37,28 +31,25 @@ TEST(MapSaveWin32, ReplacesOnlyTheChosenFileAndSaysWhyItCannot) {
   table.Keep();
   const std::string saved =
       std::string(kMapCsvHeader) + "0x00010000,65536,free,,0x0,0x00000000,\"\",\r\n";
-  struct Case {
-    const char* what;
+  const struct {
     std::wstring path;
-    bool holdOpen;
+    bool held;  // open in another program
     MapSaveResult result;
     std::string after;
   } cases[] = {
-      {"replaced, the user's .part left alone", path, false, kMapSaved, saved},
-      {"open in another program", path, true, kMapSaveInUse, "old"},
-      {"a path near MAX_PATH", std::wstring(temp) + std::wstring(MAX_PATH - 8, L'x'), false,
-       kMapSaveTooLong, "(none)"},
+      {path, false, kMapSaved, saved},  // the user's own X.csv.part left alone
+      {path, true, kMapSaveInUse, "old"},
+      {std::wstring(temp) + std::wstring(MAX_PATH - 8, L'x'), false, kMapSaveTooLong, "(none)"},
   };
-  for (const Case& c : cases) {
-    Put(path, "old");
-    Put(part, "mine");
+  for (const auto& c : cases) {
+    File(path, "old"), File(part, "mine");
     HANDLE held =
-        c.holdOpen ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                   : INVALID_HANDLE_VALUE;
-    EXPECT_EQ(ReplaceWithMapCsv(c.path.c_str(), table), c.result) << c.what;
+        c.held ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+               : INVALID_HANDLE_VALUE;
+    EXPECT_EQ(ReplaceWithMapCsv(c.path.c_str(), table), c.result) << c.result;
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    EXPECT_EQ(Content(c.path == path ? path : c.path), c.after) << c.what;
-    EXPECT_EQ(Content(part), "mine") << c.what;
+    EXPECT_EQ(File(c.path), c.after) << c.result;
+    EXPECT_EQ(File(part), "mine") << c.result;
   }
   DeleteFileW(path.c_str());
   DeleteFileW(part.c_str());
