@@ -28,6 +28,7 @@ run() {
   wine zor_bench.exe row --maps
   wine open_bench.exe
   wine zor_bench.exe map "$here\\zormap.exe"
+  wine zor_bench.exe map --panels
   wine zor_bench.exe threads
   wine zor_bench.exe tick
   wine zor_bench.exe startup "$here\\ZOR.exe" "ZOR 1.2" "$here\\min_dialog.exe" "ZOR bench dialog"

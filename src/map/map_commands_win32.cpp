@@ -67,6 +67,21 @@ void SaveMapAs(HWND owner, const MapSession& session) {
   CsvFileDialog(owner, path, &ofn);
   ofn.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files\0*.*\0";
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (GetSaveFileNameW(&ofn) && !ReplaceWithMapCsv(path, snapshot.regions))
-    MessageBoxW(owner, L"The map could not be saved there.", L"zormap", MB_ICONEXCLAMATION);
+  if (!GetSaveFileNameW(&ofn)) return;
+  const wchar_t* says = nullptr;
+  switch (ReplaceWithMapCsv(path, snapshot.regions)) {
+    case kMapSaved:
+      return;
+    case kMapSaveInUse:
+      says =
+          L"The file is in use by another program, or cannot be written: close it there, or "
+          L"choose another name.";
+      break;
+    case kMapSaveTooLong:
+      says = L"The path is too long: choose a shorter folder or name.";
+      break;
+    default:
+      says = L"The map could not be saved there.";
+  }
+  MessageBoxW(owner, says, L"zormap", MB_ICONEXCLAMATION);
 }

@@ -34,8 +34,9 @@ void MinMapClient(const MapMetrics& m, int* width, int* height) {
   const int kMapMargin = m.margin;
   const int rows = kMapMaxCells / kMapCellsPerRow;
   const int grid = m.labelWidth + kMapCellsPerRow * kMapMinCellPixels;
-  // The figures as wide as the legend at least.
-  const int top = 2 * m.legendWidth + kMapMargin;
+  // The figures as wide as the legend at least, and as their widest line.
+  const int figures = m.figuresWidth > m.legendWidth ? m.figuresWidth : m.legendWidth;
+  const int top = figures + m.legendWidth + kMapMargin;
   *width = 2 * kMapMargin + (grid > top ? grid : top);
   *height = 4 * kMapMargin + (kMapFigureLines + kPanelLines) * m.lineHeight +
             rows * kMapMinCellPixels + (m.stripHeight ? m.stripHeight + kMapMargin : 0);

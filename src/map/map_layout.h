@@ -4,8 +4,9 @@
 
 struct MapMetrics {
   int lineHeight = 16, labelWidth = 80, legendWidth = 200;
-  int margin = 6;       // kMapMargin at the system's DPI
-  int stripHeight = 0;  // the history strip's, 0 while it is hidden
+  int margin = 6;        // kMapMargin at the system's DPI
+  int stripHeight = 0;   // the history strip's, 0 while it is hidden
+  int figuresWidth = 0;  // the widest line the figures can hold
 };
 
 struct MapRect {

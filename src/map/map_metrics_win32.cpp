@@ -34,6 +34,7 @@ MapMetrics MeasureMapFont(HFONT font) {
   if (GetTextMetricsW(measure.Dc(), &tm) && tm.tmHeight > 0) m.lineHeight = tm.tmHeight;
   m.labelWidth = measure.Width(ZT("0x00000000 "), 11);
   m.legendWidth = LegendWidth(measure, m.lineHeight - 4);
+  m.figuresWidth = FiguresWidth(measure);
   // Spaces between the parts grow with the system's DPI, as the font does.
   const int dpi = GetDeviceCaps(measure.Dc(), LOGPIXELSY);
   if (dpi > 96) m.margin = kMapMargin * dpi / 96;

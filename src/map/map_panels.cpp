@@ -1,5 +1,6 @@
 #include "map/map_panels.h"
 
+#include "map/map_figures.h"
 #include "map/region_lines.h"
 #include "space/free_space.h"
 
@@ -76,24 +77,34 @@ PanelText::PanelText(TextMeasure& measure, int width, ZChar* out, size_t units,
   text_.Add(heading);
 }
 
+void FitLine(TextMeasure& m, const ZChar* text, int width, ZChar* out, size_t units) {
+  if (units < 4) {
+    if (units) *out = 0;
+    return;
+  }
+  ZCopy(out, units, text);
+  if (WidthOf(m, out) <= width) return;
+  size_t lo = 0, hi = ZLenBounded(text, units - 4);
+  while (lo < hi) {  // the longest start that fits before "..."
+    const size_t mid = (lo + hi + 1) / 2;
+    ZCopy(out, mid + 1, text);
+    ZBuilder(out + mid, 4).AddAscii("...");
+    if (WidthOf(m, out) <= width)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  ZCopy(out, lo + 1, text);
+  ZBuilder(out + lo, 4).AddAscii("...");
+}
+
 bool PanelText::Line(const ZChar* fixed, const ZChar* path) {
   if (lines_ >= kPanelLines) return false;
   ++lines_;
   text_.AddAscii("\r\n");
   if (WidthOf(measure_, fixed) > width_) {  // never cut by the panel's edge: "..." at its end
     ZChar cut[kPanelUnits / 4];
-    size_t lo = 0, hi = ZLenBounded(fixed, kPanelUnits / 4 - 4);
-    while (lo < hi) {  // the longest start that fits before "..."
-      const size_t mid = (lo + hi + 1) / 2;
-      ZCopy(cut, mid + 1, fixed);
-      ZBuilder(cut + mid, 4).AddAscii("...");
-      if (WidthOf(measure_, cut) <= width_)
-        lo = mid;
-      else
-        hi = mid - 1;
-    }
-    ZCopy(cut, lo + 1, fixed);
-    ZBuilder(cut + lo, 4).AddAscii("...");
+    FitLine(measure_, fixed, width_, cut, kPanelUnits / 4);
     text_.Add(cut);
     return true;
   }
@@ -188,4 +199,32 @@ int LegendWidth(TextMeasure& measure, int box) {
     if (w > most) most = w;
   }
   return box + 6 + most;
+}
+
+int FiguresWidth(TextMeasure& measure) {
+  // The largest figures of the longest kind, then the flag's line.
+  MapFigures f;
+  f.virtualMb = f.peakMb = 4095;
+  f.regions = 999999;
+  f.trendMinutes = 99999;
+  f.ceiling.known = true;
+  f.ceiling.mb = f.ceiling.flaggedMb = 4095;
+  ZBuilder(f.ceiling.reason, kCeilingReasonUnits)
+      .AddAscii("large-address-aware, 4 GB (64-bit system)");
+  f.stats.largestUsable = f.stats.largestUsableBelow2G = f.stats.usableFree = 4095ull << 20;
+  ZChar text[512];
+  FormatMapFigures(f, text, 512);
+  const size_t length = ZLen(text);
+  f.ceiling.mb = 2047;
+  if (length + 2 < 512 && FormatFlagLine(f.ceiling, text + length + 2, 512 - length - 2))
+    text[length] = '\r', text[length + 1] = '\n';
+  int most = 0;
+  for (const ZChar* from = text; *from;) {
+    const ZChar* to = from;
+    while (*to && *to != '\r') ++to;
+    const int w = measure.Width(from, static_cast<size_t>(to - from));
+    if (w > most) most = w;
+    for (from = to; *from == '\r' || *from == '\n';) ++from;
+  }
+  return most;
 }

@@ -24,6 +24,10 @@ enum { kPanelLines = 12, kPanelUnits = 1600 };
 // they fit; always terminated in out.
 void FitPath(TextMeasure& measure, const ZChar* path, int width, ZChar* out, size_t units);
 
+// The text whole when it fits width, otherwise as much of its start as
+// fits before "...": never cut by a panel's edge. Always terminated.
+void FitLine(TextMeasure& measure, const ZChar* text, int width, ZChar* out, size_t units);
+
 // A panel's lines, CR LF apart: a heading, then at most kPanelLines - 1
 // lines of a fixed part followed by a path fitted to what the width leaves;
 // a fixed part wider than the panel ends in "..." where it would be cut.
@@ -51,3 +55,5 @@ void LargestPanel(const RegionTable& table, const TargetCeiling& ceiling, TextMe
 void LegendLine(const AddressMap& map, int kind, ZChar* out, size_t units);
 // Wide enough for every legend line any map can give, beside its colour box.
 int LegendWidth(TextMeasure& measure, int box);
+// Wide enough for every line the figures can hold, so that none is cut.
+int FiguresWidth(TextMeasure& measure);

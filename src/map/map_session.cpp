@@ -113,9 +113,8 @@ void MapSession::MapOfRegions(AddressMap* out) {
 
 void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c) {
   const bool wasStale = readingPid_ != step.pid;
-  // The map from the regions kept, once the census knows whose they are.
+  // The map from the regions kept, marked with whose they are by the step.
   regions_.Keep();
-  regions_.MarkUses(follower_.Census());
   AddressMap fresh;
   MapOfRegions(&fresh);
   c->map = fresh.cells != map_.cells || memcmp(fresh.kind, map_.kind, fresh.cells) ||

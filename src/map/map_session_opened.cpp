@@ -1,6 +1,7 @@
 // A saved file shown in the session instead of a target: a zorlog log's
 // rows against time with its last row as the figures, or a saved map with
 // its panels and the figures its regions give. Nothing is followed meanwhile.
+#include "map/map_figures.h"
 #include "map/map_session.h"
 #include "space/map_reader.h"
 
@@ -41,8 +42,10 @@ void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowSte
 void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   Open(path);
   history_.Clear();
-  // The regions as a walk would give them, with who held them.
-  regions_.Begin(saved.Top());
+  // The regions as a walk would give them, with who held them, against the
+  // ceiling the file records (older files hold none: their last address).
+  const TargetCeiling& ceiling = saved.Ceiling();
+  regions_.Begin(ceiling.known ? ceiling.lastByte : saved.Top(), ceiling);
   for (uint32_t i = 0; i < saved.Count(); ++i) regions_.Region(saved.At(i));
   regions_.Keep();
   MapOfRegions(&map_);
@@ -52,15 +55,25 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   f.regions = saved.Count();
   f.virtualMb = static_cast<uint32_t>((f.stats.committed + f.stats.reserved) >> 20);
   f.peakMb = f.virtualMb;
-  f.limitMb = (saved.Top() + 1) >> 20;  // the file holds no ceiling
-  ZBuilder b(figuresText_, kMapFiguresUnits);
-  // The file holds no ceiling: the figures are against its last address.
-  b.AddAscii("Virtual size: ").AddInt(f.virtualMb).AddAscii(" MB of ");
-  b.AddAscii("the ").AddInt(static_cast<int64_t>(f.limitMb)).AddAscii(" MB the saved map covers");
-  b.AddAscii("\r\n(a saved map holds no ceiling)");
-  b.AddAscii("\r\nFree: ").AddInt(static_cast<int64_t>(f.stats.free >> 20));
-  b.AddAscii(" MB, largest free block ").AddInt(static_cast<int64_t>(f.stats.largestFree >> 20));
-  b.AddAscii(" MB\r\nRegions: ").AddInt(f.regions);
+  f.limitMb = (saved.Top() + 1) >> 20;
+  f.ceiling = ceiling;
+  if (ceiling.known) {
+    // The live window's figures, but for the trend: one reading has none.
+    FormatMapFigures(f, figuresText_, kMapFiguresUnits);
+    ZChar* trend = figuresText_;
+    for (ZChar* p = figuresText_; *p; ++p)
+      if (p[0] == '\r' && p[1] == '\n') trend = p;
+    if (trend != figuresText_) *trend = 0;
+  } else {
+    ZBuilder b(figuresText_, kMapFiguresUnits);
+    // The file holds no ceiling: the figures are against its last address.
+    b.AddAscii("Virtual size: ").AddInt(f.virtualMb).AddAscii(" MB of ");
+    b.AddAscii("the ").AddInt(static_cast<int64_t>(f.limitMb)).AddAscii(" MB the saved map covers");
+    b.AddAscii("\r\n(a saved map holds no ceiling)");
+    b.AddAscii("\r\nFree: ").AddInt(static_cast<int64_t>(f.stats.free >> 20));
+    b.AddAscii(" MB, largest free block ").AddInt(static_cast<int64_t>(f.stats.largestFree >> 20));
+    b.AddAscii(" MB\r\nRegions: ").AddInt(f.regions);
+  }
   SavedName name = {};
   ZBuilder t(opened_, kMapTitleUnits);
   t.AddAscii("saved reading ");

@@ -22,15 +22,23 @@ void InvalidateLegend(const MapWindow& w) {
 
 }  // namespace
 
+const wchar_t kPointAt[] = L"Point at the map: the regions of that MB.";
+
 void ShowMapPanels(const MapWindow& w) {
   GdiMeasure measure(w.font);
   wchar_t text[kPanelUnits];
   const int cell = w.map.hoverCell;
-  if (cell >= 0 && static_cast<uint32_t>(cell) < w.session.Map().cells) {
-    CellPanel(w.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(w.cellPanel),
-              text, kPanelUnits);
-    SetMapText(w.cellPanel, text);
+  bool shown = false;
+  if (w.subject == kPanelCell && cell >= 0 && static_cast<uint32_t>(cell) < w.session.Map().cells) {
+    CellPanel(w.session.Regions(), static_cast<uint32_t>(cell), measure, WidthOf(w.cellPanel), text,
+              kPanelUnits);
+    shown = true;
+  } else if (w.subject == kPanelStrip) {
+    wchar_t point[kStripPointUnits];
+    shown = StripPointText(w.history, w.stripX, point, kStripPointUnits);
+    if (shown) FitLine(measure, point, WidthOf(w.cellPanel), text, kPanelUnits);
   }
+  SetMapText(w.cellPanel, shown ? text : kPointAt);
   text[0] = 0;  // nothing read of this target yet
   if (w.session.HasReading())
     LargestPanel(w.session.Regions(), w.session.Figures().ceiling, measure, WidthOf(w.topPanel),
@@ -77,4 +85,10 @@ LRESULT ColorMapText(const MapWindow& w, HDC dc, HWND control) {
   SetTextColor(dc, color);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void ForgetMapPanelSubject(MapWindow* w) {
+  w->subject = kPanelNothing;
+  w->map.hoverCell = -1;
+  w->history.hoverX = -1;
 }

@@ -8,6 +8,9 @@
 #include "map/map_strip_win32.h"
 #include "map/map_window_win32.h"
 
+// What the cell panel speaks of: what the mouse was last over.
+enum MapPanelSubject { kPanelNothing, kPanelCell, kPanelStrip };
+
 struct MapWindow {
   HWND window, figures, grid, cellPanel, topPanel;
   HFONT font;
@@ -20,12 +23,17 @@ struct MapWindow {
   MapSession session;
   ZChar pickedName[kTextUnits];  // what the process chooser confirmed
   uint32_t pickedPid;
+  MapPanelSubject subject;  // the cell panel's one owner
+  int stripX;               // the strip's column, when it is the subject
 };
 
 // An unchanged text is not set again, so that it costs no repaint.
 void SetMapText(HWND window, const wchar_t* text);
-// The panel of the cell under the mouse and that of the largest allocations.
+// The panel of what the mouse is over (a cell, a column of the strip or
+// nothing), as the latest reading says, and that of the largest allocations.
 void ShowMapPanels(const MapWindow& w);
+// The cell panel back to saying what it shows: nothing is pointed at.
+void ForgetMapPanelSubject(MapWindow* w);
 // What a step changed, carried out.
 void ShowMapChanges(MapWindow* w, const MapChanges& c);
 // Every part moved to where the window's size and the font put it.

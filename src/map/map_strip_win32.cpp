@@ -65,7 +65,7 @@ void DrawAxis(MapStrip* s) {
     GetTextExtentPoint32W(dc, labels[i].text, length, &extent);
     if (at + 2 + extent.cx >= right) break;
     Fill(dc, at, s->plotHeight, at + 1, y, GetSysColor(COLOR_WINDOWTEXT));  // a tick
-    SetBkColor(dc, face);  // Fill set its own
+    SetBkColor(dc, face);                                                   // Fill set its own
     TextOutW(dc, at + 2, y, labels[i].text, length);
   }
   SelectObject(dc, oldFont);
@@ -94,11 +94,7 @@ void ResizeBitmap(MapStrip* s) {
 void Hover(MapStrip* s, int x) {
   if (x < 0 || x >= s->width || x == s->hoverX || !s->history->Readings()) return;
   s->hoverX = x;
-  HistoryPoint p;
-  s->history->Column(static_cast<uint32_t>(x), s->scale.columns, &p);
-  ZChar text[kStripPointUnits];
-  FormatHistoryPoint(p, text, kStripPointUnits);
-  SendMessageW(s->parent, kMapStripHoverMessage, 0, reinterpret_cast<LPARAM>(text));
+  SendMessageW(s->parent, kMapStripHoverMessage, static_cast<WPARAM>(x), 0);
 }
 
 LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -151,7 +147,7 @@ HWND CreateMapStrip(HWND parent, int id, MapStrip* strip) {
 
 void DrawStripChange(MapStrip* s, const HistoryChange& change) {
   if (!s->memory.dc) return;  // hidden or minimised: the next size draws it all
-  s->hoverX = -1;          // the point under the mouse may have changed
+  s->hoverX = -1;             // the point under the mouse may have changed
   if (change.doubled || ScaleStrip(*s->history, static_cast<uint32_t>(s->width)) != s->scale)
     return DrawAll(s);
   uint32_t first, last;
@@ -161,4 +157,13 @@ void DrawStripChange(MapStrip* s, const HistoryChange& change) {
   for (uint32_t x = first; x <= last; ++x) DrawColumn(s, static_cast<int>(x));
   RECT drawn = {static_cast<LONG>(first), 0, static_cast<LONG>(last) + 1, s->plotHeight};
   InvalidateRect(s->window, &drawn, FALSE);
+}
+
+bool StripPointText(const MapStrip& s, int x, ZChar* out, size_t units) {
+  if (units) *out = 0;
+  if (!s.memory.dc || x < 0 || x >= s.width || !s.history->Readings()) return false;
+  HistoryPoint p;
+  s.history->Column(static_cast<uint32_t>(x), s.scale.columns, &p);
+  FormatHistoryPoint(p, out, units);
+  return true;
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "map/memory_bitmap_win32.h"
-
 #include "map/strip.h"
 
 struct MapStrip {
@@ -20,8 +19,7 @@ struct MapStrip {
   uint32_t paints = 0;  // told to whoever asks with kMapStripPaintsMessage
 };
 
-// Sent to the parent when the mouse enters another column: lParam the text
-// of its point (a ZChar string, valid during the call).
+// Sent to the parent when the mouse enters another column: wParam the column.
 enum { kMapStripHoverMessage = WM_APP + 3 };
 // The series' colours, for whoever reads them off the screen.
 extern const COLORREF kStripColors[kHistorySeries];
@@ -30,3 +28,6 @@ bool RegisterMapStrip(HINSTANCE instance);
 HWND CreateMapStrip(HWND parent, int id, MapStrip* strip);
 // After a reading went in: its column, or all when the scales stepped.
 void DrawStripChange(MapStrip* strip, const HistoryChange& change);
+// What the history says of column x as the strip now shows it; false, with
+// out empty, where it shows nothing.
+bool StripPointText(const MapStrip& strip, int x, ZChar* out, size_t units);

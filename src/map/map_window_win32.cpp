@@ -39,7 +39,7 @@ void Restart() {
 // A saved file in place of what is shown; a refused one changes nothing.
 void Open(const wchar_t* path) {
   if (!OpenSavedFileOrSay(g.window, path, &g.session)) return;
-  g.map.hoverCell = -1;
+  ForgetMapPanelSubject(&g);
   Restart();
 }
 
@@ -52,6 +52,7 @@ void Choose() {
   g.pickedName[0] = 0;
   if (RunProcessChooser(g.window, ChooseForMap) && g.pickedName[0]) {
     g.session.FollowChosen(g.pickedName, g.pickedPid);
+    ForgetMapPanelSubject(&g);
     Restart();
   }
   ReleaseProcessRows();
@@ -59,8 +60,23 @@ void Choose() {
 
 void ShowStrip(bool shown) {
   g.metrics.stripHeight = shown ? kMapStripLines * g.metrics.lineHeight : 0;
+  if (!shown && g.subject == kPanelStrip) ForgetMapPanelSubject(&g);
   SaveStripShown(shown);
   CheckMenuItem(GetMenu(g.window), IDM_MAP_HISTORY, shown ? MF_CHECKED : 0);
+  // The strip's room comes from a taller window where the map's rows have
+  // none to give: never below the new least size.
+  MINMAXINFO least = {};
+  MinMapTrackSize(g.window, g.metrics, &least);
+  RECT outer;
+  if (!(GetWindowLongW(g.window, GWL_STYLE) & WS_MAXIMIZE) && GetWindowRect(g.window, &outer) &&
+      (outer.right - outer.left < least.ptMinTrackSize.x ||
+       outer.bottom - outer.top < least.ptMinTrackSize.y)) {
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    SetWindowPos(g.window, nullptr, 0, 0,
+                 width > least.ptMinTrackSize.x ? width : least.ptMinTrackSize.x,
+                 height > least.ptMinTrackSize.y ? height : least.ptMinTrackSize.y,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ArrangeMapWindow(&g);
 }
 
@@ -79,7 +95,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       g.window = window;
       g.figures = Text(IDC_MAP_FIGURES, L"");
       g.grid = CreateMapGrid(window, IDC_MAP_GRID, &g.map);
-      g.cellPanel = Text(IDC_MAP_CELL, L"Point at the map: the regions of that MB.");
+      g.cellPanel = Text(IDC_MAP_CELL, L"");
       g.topPanel = Text(IDC_MAP_TOP, L"");
       g.strip = CreateMapStrip(window, IDC_MAP_STRIP, &g.history);
       CheckMenuItem(GetMenu(window), IDM_MAP_HISTORY, g.metrics.stripHeight ? MF_CHECKED : 0);
@@ -96,6 +112,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       Tick();
       return 0;
     case kMapHoverMessage:
+      g.subject = kPanelCell;
+      g.history.hoverX = -1;  // back over the strip, its column is told again
       ShowMapPanels(g);
       return 0;
     case kMapPaintsMessage:  // a target at rest should cost no painting at all
@@ -103,7 +121,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case kMapStripPaintsMessage:  // a reading: one column
       return g.history.paints;
     case kMapStripHoverMessage:
-      SetMapText(g.cellPanel, reinterpret_cast<const wchar_t*>(lParam));
+      g.subject = kPanelStrip;
+      g.stripX = static_cast<int>(wParam);
+      g.map.hoverCell = -1;  // and the map's cell
+      ShowMapPanels(g);
       return 0;
     case WM_DROPFILES: {
       wchar_t path[MAX_PATH];

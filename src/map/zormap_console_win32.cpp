@@ -52,7 +52,6 @@ int SaveFromCommandLine(int argc, wchar_t** argv) {
   if (!step.row || !step.stats.whole)
     return Fail(1, "", argv[3], " is not running or cannot be read");
   table.Keep();
-  table.MarkUses(follower.Census());
   table.NameAllocations(follower.Pid());
   // Never over an existing file: a kept map is not lost to a second run.
   HANDLE file =

@@ -15,20 +15,22 @@ void SetReason(TargetCeiling* c, const char* text, uint32_t userVaMb = 0) {
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t Read32(const uint8_t* p) { return Read16(p) | static_cast<uint32_t>(Read16(p + 2)) << 16; }
 
-// IMAGE_FILE_LARGE_ADDRESS_AWARE and the SizeOfStackReserve of a PE32
-// executable mapped at base, from the process's own memory: a patcher may
-// have changed the file since.
-bool ReadLargeAddressAware(ProcessHandle h, uint64_t base, bool* flag, uint64_t* stackReserve) {
+// IMAGE_FILE_LARGE_ADDRESS_AWARE and the stack sizes of a PE32 executable
+// mapped at base, from the process's own memory: a patcher may have
+// changed the file since.
+bool ReadLargeAddressAware(ProcessHandle h, uint64_t base, CeilingFacts* f) {
   ProcessApi& api = Processes();
   uint8_t dos[64];
   if (!api.ReadProcessMemory(h, base, dos, sizeof dos) || Read16(dos) != 0x5A4D) return false;
   uint32_t ntOffset = Read32(dos + 0x3C);
   if (ntOffset < sizeof dos || ntOffset > 0x1000) return false;  // the headers' first page
-  uint8_t nt[24 + 76];  // "PE\0\0", IMAGE_FILE_HEADER, the optional header to SizeOfStackReserve
+  uint8_t nt[24 + 80];  // "PE\0\0", IMAGE_FILE_HEADER, the optional header to SizeOfStackCommit
   if (!api.ReadProcessMemory(h, base + ntOffset, nt, sizeof nt) || Read32(nt) != 0x4550)
     return false;
-  *flag = (Read16(nt + 22) & 0x0020) != 0;
-  *stackReserve = Read16(nt + 24) == 0x10B ? Read32(nt + 24 + 72) : 0;
+  f->largeAddressAware = (Read16(nt + 22) & 0x0020) != 0;
+  const bool pe32 = Read16(nt + 24) == 0x10B;
+  f->stackReserve = pe32 ? Read32(nt + 24 + 72) : 0;
+  f->stackCommit = pe32 ? Read32(nt + 24 + 76) : 0;
   return true;
 }
 
@@ -47,6 +49,10 @@ TargetCeiling DecideCeiling(const CeilingFacts& f) {
   }
   c.known = true;
   c.stackReserve = f.stackReserve;
+  // A commit at or above the reservation leaves no room to grow: Windows
+  // then reserves the commit rounded up to a whole MB.
+  if (f.stackReserve && f.stackCommit >= f.stackReserve)
+    c.stackReserve = (f.stackCommit + 0xFFFFF) & ~uint64_t{0xFFFFF};
   if (!f.largeAddressAware) {
     c.flaggedMb = f.ownMb;
     c.mb = f.ownMb < 2047 ? f.ownMb : 2047;
@@ -78,8 +84,8 @@ TargetCeiling QueryTargetCeiling(ProcessHandle h) {
     if (api.IsWow64Process(nullptr, &selfWow64) && api.IsWow64Process(h, &targetWow64))
       f.targetIs64Bit = selfWow64 && !targetWow64;
     uint64_t base = 0;
-    f.headerRead = !f.targetIs64Bit && api.EnumProcessModules(h, &base) &&
-                   ReadLargeAddressAware(h, base, &f.largeAddressAware, &f.stackReserve);
+    f.headerRead =
+        !f.targetIs64Bit && api.EnumProcessModules(h, &base) && ReadLargeAddressAware(h, base, &f);
   }
   return DecideCeiling(f);
 }

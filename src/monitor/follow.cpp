@@ -174,4 +174,5 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   step->limitMb = System().TotalVirtual() >> 20;
   step->ceiling = ceiling_;
   census_.Finish(handle_, pid_, ceiling_.is64Bit, &step->threads);
+  if (sink) sink->Attribute(ceiling_, census_);
 }

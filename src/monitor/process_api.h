@@ -71,14 +71,18 @@ class ProcessApi {
   // Whether the process runs under WOW64; h null asks about this process.
   // False when it cannot tell. A system without WOW64 answers false.
   virtual bool IsWow64Process(ProcessHandle h, bool* wow64) = 0;
-  // The threads of a process, from one snapshot of the system's threads: at
-  // most max IDs written, how many it has in *count. False without a snapshot.
-  virtual bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) = 0;
+  // The threads of a process: at most max IDs written, how many it has in
+  // *count. Where the listing opens them itself (the process's own list),
+  // handles[i] holds thread i for querying, for the caller to close;
+  // otherwise null (a snapshot of the system's threads). False without a list.
+  virtual bool ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                           uint32_t* count) = 0;
   // A thread opened for querying; null when it cannot be. CloseHandle closes it.
   virtual ProcessHandle OpenThread(uint32_t tid) = 0;
-  // The address of the thread's block as the system gives it: a 32-bit
-  // program on 64-bit Windows may be given the 64-bit block.
-  virtual bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) = 0;
+  // The address of the thread's block as the system gives it (a 32-bit
+  // program on 64-bit Windows may be given the 64-bit block), and the
+  // process it belongs to: an ID may have passed to another's thread.
+  virtual bool QueryThreadBlock(ProcessHandle thread, uint64_t* address, uint32_t* owner) = 0;
   // The process block; wow64: the 32-bit block of a process under WOW64.
   // Needs query access.
   virtual bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) = 0;

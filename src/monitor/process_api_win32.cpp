@@ -131,8 +131,9 @@ class Win32ProcessApi : public ProcessApi {
     *wow64 = flag != FALSE;
     return true;
   }
-  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override {
-    if (ListOwnThreads(pid, tids, max, count)) return true;
+  bool ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                   uint32_t* count) override {
+    if (ListOwnThreads(pid, tids, handles, max, count)) return true;
     if (!snapshot_ || !threadFirst_ || !threadNext_) return false;
     HANDLE snap = snapshot_(TH32CS_SNAPTHREAD, 0);  // the process argument is ignored for threads
     if (snap == INVALID_HANDLE_VALUE) return false;
@@ -141,7 +142,7 @@ class Win32ProcessApi : public ProcessApi {
     uint32_t n = 0;
     for (BOOL more = threadFirst_(snap, &entry); more; more = threadNext_(snap, &entry)) {
       if (entry.th32OwnerProcessID != pid) continue;
-      if (n < max) tids[n] = entry.th32ThreadID;
+      if (n < max) tids[n] = entry.th32ThreadID, handles[n] = nullptr;
       ++n;
     }
     ::CloseHandle(snap);
@@ -149,19 +150,24 @@ class Win32ProcessApi : public ProcessApi {
     return true;
   }
   // The threads of one process from its own list (Vista on), not a copy of
-  // every thread of the system; false where that cannot be had whole.
-  bool ListOwnThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) {
+  // every thread of the system, each kept open: a handle from this list is
+  // of this process's thread, where an ID opened again may not be. False
+  // where that cannot be had whole, with every handle closed.
+  bool ListOwnThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                      uint32_t* count) {
     if (!nextThread_ || !queryThread_) return false;
     HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
     if (!process) return false;
-    HANDLE thread = nullptr;
-    uint32_t n = 0;
+    HANDLE thread = nullptr;  // the cursor, whether kept or not
+    bool kept = false;
+    uint32_t n = 0, listed = 0;
     bool whole = false;
     for (;;) {
       HANDLE next = nullptr;
       const LONG status = nextThread_(process, thread, kThreadQueryLimited, 0, 0, &next);
-      if (thread) ::CloseHandle(thread);
+      if (thread && !kept) ::CloseHandle(thread);
       thread = next;
+      kept = false;
       if (status < 0) {
         whole = status == kNoMoreEntries && n > 0;  // a live process has a thread
         break;
@@ -172,12 +178,21 @@ class Win32ProcessApi : public ProcessApi {
         break;
       }
       if (info.exitStatus != STILL_ACTIVE) continue;  // ended, its handle still held
-      if (n < max) tids[n] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info.clientId[1]));
+      if (n < max) {
+        tids[n] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info.clientId[1]));
+        handles[n] = thread;
+        kept = true;
+        listed = n + 1;
+      }
       ++n;
     }
     ::CloseHandle(process);
-    if (whole) *count = n;
-    return whole;
+    if (whole) {
+      *count = n;
+      return true;
+    }
+    for (uint32_t i = 0; i < listed; ++i) ::CloseHandle(handles[i]);
+    return false;
   }
   ProcessHandle OpenThread(uint32_t tid) override {
     if (!openThread_) return nullptr;
@@ -185,12 +200,13 @@ class Win32ProcessApi : public ProcessApi {
     // Where the full right is refused, Vista and later grant the limited one.
     return h ? h : openThread_(0x0800 /* THREAD_QUERY_LIMITED_INFORMATION */, FALSE, tid);
   }
-  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override {
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address, uint32_t* owner) override {
     ThreadBasics info;
     if (!queryThread_ ||
         queryThread_(thread, kThreadBasicInformation, &info, sizeof info, nullptr) < 0)
       return false;
     *address = reinterpret_cast<uintptr_t>(info.block);
+    *owner = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info.clientId[0]));
     return true;
   }
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override {

@@ -38,7 +38,7 @@ void ThreadCensus::Region(const RegionInfo& r) {
 void ThreadCensus::Forget() {
   ranges_.count = stackLike_.count = 0;
   read_ = known_ = processBlock_ = false;
-  threads_ = threadsRead_ = 0;
+  threads_ = threadsRead_ = sinceListed_ = 0;
 }
 
 uint64_t ThreadCensus::AllocationOf(uint64_t address) const {
@@ -76,9 +76,12 @@ void ThreadCensus::Finish(ProcessHandle h, uint32_t pid, bool is64Bit, ThreadSpl
     Forget();
   } else {
     Array<uint64_t> now;
-    if (!read_ || StackLikeChanged(&now)) {
+    // A stack committed whole has no guard page to give its thread away:
+    // every kRelistReadings readings the threads are listed all the same.
+    if (!read_ || ++sinceListed_ >= kRelistReadings || StackLikeChanged(&now)) {
       Enumerate(h, pid);
       read_ = true;
+      sinceListed_ = 0;
       SortByStart(ranges_.at, ranges_.count);
       // Overlapping blocks would count their bytes twice: the later ones yield.
       uint32_t kept = 0;

@@ -55,14 +55,17 @@ bool ReadProcessBlock(ProcessHandle h, uint64_t* address);
 // classifies the private ones.
 class ThreadCensus : public RegionSink {
  public:
+  // The threads are listed at least this often, in readings.
+  enum { kRelistReadings = 10 };
   ~ThreadCensus();
   void Chain(RegionSink* next) { next_ = next; }
   void Begin(uint64_t usableTop) override;
   void Region(const RegionInfo& region) override;
   // After a whole walk of pid through h (query and VM-read access, held by
   // the caller so that the PID cannot pass to another process): reads the
-  // threads again when the stack-like allocations changed, then splits the
-  // private bytes. is64Bit: a target this 32-bit program cannot follow into
+  // threads again when the stack-like allocations changed, or
+  // kRelistReadings readings after the last time, then splits the private
+  // bytes. is64Bit: a target this 32-bit program cannot follow into
   // its space.
   void Finish(ProcessHandle h, uint32_t pid, bool is64Bit, ThreadSplit* split);
   // A new target: everything read of the last one goes.
@@ -110,7 +113,7 @@ class ThreadCensus : public RegionSink {
   Array<UseRange> ranges_;     // from the latest enumeration, in address order
   Array<uint64_t> stackLike_;  // the allocations that made it read them
   bool read_ = false, known_ = false, processBlock_ = false;
-  uint32_t threads_ = 0, threadsRead_ = 0, enumerations_ = 0;
+  uint32_t threads_ = 0, threadsRead_ = 0, enumerations_ = 0, sinceListed_ = 0;
 };
 
 // "stack of thread 1234", "thread block of thread 1234", "process block";

@@ -98,19 +98,29 @@ void ThreadCensus::Enumerate(ProcessHandle h, uint32_t pid) {
   threads_ = threadsRead_ = 0;
   ProcessApi& api = Processes();
   static uint32_t tids[kMaxThreads];  // one census reads at a time, on one thread
+  static ProcessHandle handles[kMaxThreads];
   uint32_t count = 0;
-  if (api.ListThreads(pid, tids, kMaxThreads, &count)) {
-    known_ = true;
+  if (api.ListThreads(pid, tids, handles, kMaxThreads, &count)) {
     threads_ = count;
     for (uint32_t i = 0; i < count && i < kMaxThreads; ++i) {
-      if (Reuse(old, tids[i])) continue;
-      ProcessHandle thread = api.OpenThread(tids[i]);
+      ProcessHandle thread = handles[i];
+      if (Reuse(old, tids[i])) {
+        if (thread) api.CloseHandle(thread);
+        continue;
+      }
+      if (!thread) thread = api.OpenThread(tids[i]);
       uint64_t address = 0;
-      const bool named = thread && api.QueryThreadBlock(thread, &address);
+      uint32_t owner = 0;
+      // An ID from a snapshot may have passed to another process's thread,
+      // whose block would sit at the same address as one of the target's.
+      const bool named = thread && api.QueryThreadBlock(thread, &address, &owner) && owner == pid;
       if (thread) api.CloseHandle(thread);
       ThreadBlocks blocks;
       if (named && ReadThreadBlocks(h, address, &blocks)) AddThread(tids[i], blocks);
     }
+    // Counted only where some thread's block could be read: with none (a
+    // query-only handle, threads that cannot be opened) nothing is known.
+    known_ = threadsRead_ > 0;
     uint64_t block = 0;
     processBlock_ = ReadProcessBlock(h, &block);
     if (processBlock_) AddRange(block, block + kBlockPage, 0, kUseProcessBlock);

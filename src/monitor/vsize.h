@@ -34,6 +34,9 @@ struct AddressSpaceStats {
   bool whole = false;
 };
 
+struct TargetCeiling;
+class ThreadCensus;
+
 // Receives each region of a walk in address order, as far as the walk's
 // range reaches: the first from where the walk starts, the last up to its
 // last usable byte.
@@ -43,6 +46,9 @@ class RegionSink {
   // Before the first region, once the process is known to be running.
   virtual void Begin(uint64_t usableTop) = 0;
   virtual void Region(const RegionInfo& region) = 0;
+  // After a walk that made a reading: the target's ceiling, and the census
+  // that says who holds each private region.
+  virtual void Attribute(const TargetCeiling&, const ThreadCensus&) {}
 };
 
 // The part of a free piece [start, end) that a process whose last usable

@@ -28,6 +28,20 @@ uint64_t Usable(uint64_t start, uint64_t end, uint64_t top, uint32_t granularity
   return UsablePart(start, end, top, granularity, &from, &to) ? to - from : 0;
 }
 
+// The next free piece with a usable part: a sliver between two DLLs holds
+// nothing, so the allocations on both sides of it make one run.
+bool NextUsablePiece(const MapRegion* r, uint32_t n, uint32_t i, uint64_t top, uint32_t granularity,
+                     Piece* p) {
+  for (; NextPiece(r, n, i, p); i = p->after)
+    if (Usable(p->start, p->end, top, granularity)) return true;
+  return false;
+}
+
+// A size as AddSize prints it: a gain under its unit does not show.
+uint64_t Shown(uint64_t bytes) {
+  return bytes >= (1u << 20) ? bytes >> 20 << 20 : bytes >> 10 << 10;
+}
+
 // Whole MB from 1 MB on, KB below.
 void AddSize(ZBuilder& b, uint64_t bytes) {
   if (bytes >= (1u << 20))
@@ -52,12 +66,12 @@ uint32_t FindSeparators(const MapRegion* r, uint32_t n, uint64_t top, uint32_t g
   }
   uint32_t found = 0;
   Piece before, after;
-  for (bool more = NextPiece(r, n, 0, &before); more; before = after) {
-    more = NextPiece(r, n, before.after, &after);
+  for (bool more = NextUsablePiece(r, n, 0, top, granularity, &before); more; before = after) {
+    more = NextUsablePiece(r, n, before.after, top, granularity, &after);
     if (!more) break;
     const Separator s = {before.end, after.start, Usable(before.start, after.end, top, granularity),
                          before.after, after.first - before.after};
-    if (s.block <= largest) continue;
+    if (Shown(s.block) <= Shown(largest)) continue;
     uint32_t at = found < max ? found++ : max;  // largest block first; the smallest falls off
     while (at > 0 && out[at - 1].block < s.block) {
       if (at < max) out[at] = out[at - 1];

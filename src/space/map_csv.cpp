@@ -5,6 +5,7 @@
 #include "monitor/process_api.h"
 
 const char kMapCsvHeader[] = "base,size,state,type,protect,allocation_base,name,use\r\n";
+const char kMapCsvCeiling[] = "ceiling";
 const char* const kMapUseNames[kPrivateUses + 1] = {"", "stack", "thread block", "process block",
                                                     nullptr};
 
@@ -27,6 +28,16 @@ size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t ca
   }
   quoted[n] = 0;
   b.AddUtf8(quoted).Add("\",").Add(kMapUseNames[r.use < kPrivateUses ? r.use : 0]).Add("\r\n");
+  return b.Length();
+}
+
+size_t FormatCsvCeiling(const TargetCeiling& c, char* out, size_t cap) {
+  if (!cap) return 0;
+  *out = 0;
+  if (!c.known) return 0;
+  CharBuilder b(out, cap);
+  b.Add(kMapCsvCeiling).Add(",").Num(c.mb).Add(",0x").Num(c.lastByte, 8, 16);
+  b.Add(",").Num(c.stackReserve).Add("\r\n");
   return b.Length();
 }
 

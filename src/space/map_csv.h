@@ -5,9 +5,15 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
+#include "monitor/ceiling.h"
 #include "space/regions.h"
 
 extern const char kMapCsvHeader[];
+// The line after the header that records what the figures need beside the
+// regions: "ceiling,MB,LAST_USABLE_BYTE,STACK_RESERVE" (readers before it
+// skip it as no row). Written only for a known ceiling; returns its length.
+extern const char kMapCsvCeiling[];
+size_t FormatCsvCeiling(const TargetCeiling& c, char* out, size_t cap);
 // The use column's values, by PrivateUse, then null.
 extern const char* const kMapUseNames[kPrivateUses + 1];
 // One CSV line with CR LF, always terminated; returns its length. A stack

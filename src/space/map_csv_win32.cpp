@@ -19,6 +19,7 @@ bool WriteMapCsv(HANDLE file, const RegionTable& table) {
   };
   used = lstrlenA(kMapCsvHeader);
   CopyMemory(buffer, kMapCsvHeader, used);
+  used += FormatCsvCeiling(table.Ceiling(), buffer + used, kBufferBytes - used);
   bool ok = true;
   for (uint32_t i = 0; ok && i < table.Count(); ++i) {
     const MapRegion& r = table.At(i);
@@ -34,17 +35,31 @@ bool WriteMapCsv(HANDLE file, const RegionTable& table) {
   return ok;
 }
 
-bool ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table) {
-  wchar_t part[MAX_PATH + 8];
-  ZBuilder name(part, MAX_PATH + 8);
-  name.Add(path).AddAscii(".part");
-  if (name.Truncated()) return false;
-  HANDLE file =
-      CreateFileW(part, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool written = WriteMapCsv(file, table);
-  const bool closed = CloseHandle(file) != 0;
-  if (written && closed && MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING)) return true;
+MapSaveResult ReplaceWithMapCsv(const wchar_t* path, const RegionTable& table) {
+  const int length = lstrlenW(path);
+  int slash = length;
+  while (slash > 0 && path[slash - 1] != '\\' && path[slash - 1] != '/') --slash;
+  wchar_t folder[MAX_PATH], part[MAX_PATH];
+  // GetTempFileNameW wants the folder and its own 14 units within MAX_PATH.
+  if (length >= MAX_PATH || slash + 14 >= MAX_PATH) return kMapSaveTooLong;
+  ZCopy(folder, slash ? slash + 1 : 2, slash ? path : L".");
+  // A name no other file has, made (empty) by the call itself.
+  if (!GetTempFileNameW(folder, L"zor", 0, part))
+    return GetLastError() == ERROR_ACCESS_DENIED ? kMapSaveInUse : kMapSaveFailed;
+  HANDLE file = CreateFileW(part, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool written = file != INVALID_HANDLE_VALUE;
+  if (written) {
+    // On the disk before it replaces the old file: a crash leaves one whole.
+    written = WriteMapCsv(file, table) && FlushFileBuffers(file);
+    written = CloseHandle(file) && written;
+  }
+  if (written && MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return kMapSaved;
+  const DWORD error = GetLastError();
   DeleteFileW(part);
-  return false;
+  return written && (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                     error == ERROR_LOCK_VIOLATION)
+             ? kMapSaveInUse
+             : kMapSaveFailed;
 }

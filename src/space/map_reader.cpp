@@ -53,10 +53,33 @@ bool MapReader::Header(const char* line, uint32_t length) {
 }
 
 bool MapReader::LooksLikeRow(const char* line, uint32_t length) const {
-  return length >= 2 && line[0] == '0' && line[1] == 'x';
+  const uint32_t word = static_cast<uint32_t>(strlen(kMapCsvCeiling));
+  return (length >= 2 && line[0] == '0' && line[1] == 'x') ||
+         (length > word && !memcmp(line, kMapCsvCeiling, word) && line[word] == ',');
+}
+
+bool MapReader::CeilingLine(const char* line, uint32_t length, char* why) {
+  CsvFields f;
+  uint64_t mb = 0, last = 0, stack = 0;
+  if (count_ || ceiling_.known)
+    CharBuilder(why, kCsvWhyChars).Add("the ceiling comes once, before the regions");
+  else if (!SplitCsv(line, length, &f) || f.count != 4 ||
+           !ParseCsvNumber(f.text[1], f.length[1], false, &mb) || !mb || mb > 4096 ||
+           !ParseCsvNumber(f.text[2], f.length[2], true, &last) || last > 0xFFFFFFFFu ||
+           (last >> 20) + 1 < mb || !ParseCsvNumber(f.text[3], f.length[3], false, &stack) ||
+           stack > 0xFFFFFFFFu)
+    CharBuilder(why, kCsvWhyChars).Add("the ceiling is not MB, last usable byte, stack size");
+  if (*why) return false;
+  ceiling_.known = true;
+  ceiling_.mb = static_cast<uint32_t>(mb);
+  ceiling_.lastByte = last;
+  ceiling_.stackReserve = stack;
+  ZBuilder(ceiling_.reason, kCeilingReasonUnits).AddAscii("as the saved map records it");
+  return true;
 }
 
 bool MapReader::Row(const char* line, uint32_t length, char* why) {
+  if (line[0] != '0') return CeilingLine(line, length, why);
   CsvFields f;
   CharBuilder says(why, kCsvWhyChars);
   const uint32_t columns = hasUse_ ? kColumns : kUse;
@@ -128,14 +151,25 @@ AddressSpaceStats MapReader::Figures() const {
   AddressSpaceStats s;
   s.regions = count_;
   s.whole = true;
+  const uint32_t granularity = ceiling_.known ? CachedSystemInfo().allocationGranularity : 1;
   for (uint32_t i = 0; i < count_; ++i) {
     const MapRegion& r = regions_[i];
     const int kind = r.type == kMemImage    ? kKindImage
                      : r.type == kMemMapped ? kKindMapped
                                             : kKindPrivate;
+    uint64_t from, to;
     if (r.state == kMemFree) {
       s.free += r.size;
       if (r.size > s.largestFree) s.largestFree = r.size;
+      // As the walk counts them, against the ceiling recorded.
+      if (!ceiling_.known ||
+          !UsablePart(r.base, r.base + r.size, ceiling_.lastByte, granularity, &from, &to))
+        continue;
+      s.usableFree += to - from;
+      if (to - from > s.largestUsable) s.largestUsable = to - from;
+      const uint64_t below = to < 0x80000000u ? to : 0x80000000u;
+      if (from < below && below - from > s.largestUsableBelow2G)
+        s.largestUsableBelow2G = below - from;
     } else if (r.state == kMemCommit) {
       s.committed += r.size;
       s.committedByKind[kind] += r.size;

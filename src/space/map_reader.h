@@ -2,6 +2,7 @@
 // of their allocations, the figures the regions give, and what the file's
 // name says of the reading.
 #pragma once
+#include "monitor/ceiling.h"
 #include "monitor/threads.h"
 #include "monitor/vsize.h"
 #include "space/csv_reader.h"
@@ -20,8 +21,11 @@ class MapReader : public CsvReader {
   const ZChar* NameOf(uint64_t allocationBase) const;
   // The last byte the walk reached (the target's ceiling when it had one).
   uint64_t Top() const;
-  // Size, free and largest free, by kind: what the regions give; the file
-  // holds no ceiling, so nothing usable is counted.
+  // The target's ceiling and stack reservation where the file records them
+  // (not known in files from before they were recorded).
+  const TargetCeiling& Ceiling() const { return ceiling_; }
+  // Size, free and largest free, by kind: what the regions give; with the
+  // ceiling recorded, the usable figures too.
   AddressSpaceStats Figures() const;
 
  protected:
@@ -34,7 +38,9 @@ class MapReader : public CsvReader {
     uint64_t base;
     ZChar* name;
   };
+  bool CeilingLine(const char* line, uint32_t length, char* why);
   bool hasUse_ = false;
+  TargetCeiling ceiling_;
   MapRegion* regions_ = nullptr;
   uint32_t count_ = 0, capacity_ = 0;
   Named* names_ = nullptr;

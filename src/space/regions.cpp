@@ -29,15 +29,19 @@ void RegionTable::Clear() {
   free(regions_);
   regions_ = nullptr;
   count_ = capacity_ = 0;
+  ceiling_ = TargetCeiling();
   for (uint32_t i = 0; i < nameCount_; ++i) ZFree(names_[i].name);
   free(names_);
   names_ = nullptr;
   nameCount_ = 0;
 }
 
-void RegionTable::Begin(uint64_t usableTop) {
+void RegionTable::Begin(uint64_t usableTop) { Begin(usableTop, TargetCeiling()); }
+
+void RegionTable::Begin(uint64_t usableTop, const TargetCeiling& ceiling) {
   spareCount_ = 0;
   spareTop_ = usableTop;
+  spareCeiling_ = ceiling;
 }
 
 void RegionTable::Region(const RegionInfo& r) {
@@ -61,11 +65,13 @@ void RegionTable::Keep() {
   regions_ = spare_, count_ = spareCount_, capacity_ = spareCapacity_;
   spare_ = shown, spareCount_ = count, spareCapacity_ = capacity;
   top_ = spareTop_;
+  ceiling_ = spareCeiling_;
 }
 
-void RegionTable::MarkUses(const ThreadCensus& census) {
-  for (uint32_t i = 0; i < count_; ++i) {
-    MapRegion& r = regions_[i];
+void RegionTable::Attribute(const TargetCeiling& ceiling, const ThreadCensus& census) {
+  spareCeiling_ = ceiling;
+  for (uint32_t i = 0; i < spareCount_; ++i) {
+    MapRegion& r = spare_[i];
     r.tid = 0;
     r.use = r.state != kMemFree && r.type == kMemPrivate ? census.UseAt(r.base, &r.tid) : kUseOther;
   }
@@ -80,6 +86,7 @@ bool RegionTable::CopyFrom(const RegionTable& other) {
   if (!regions_ || !names_) return Clear(), false;
   capacity_ = n;
   top_ = other.top_;
+  ceiling_ = other.ceiling_;
   for (count_ = 0; count_ < other.count_; ++count_) regions_[count_] = other.regions_[count_];
   for (; nameCount_ < other.nameCount_; ++nameCount_) {
     names_[nameCount_] = other.names_[nameCount_];

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
+#include "monitor/ceiling.h"
 #include "monitor/threads.h"
 #include "monitor/vsize.h"
 
@@ -37,14 +38,20 @@ class RegionTable : public RegionSink {
   // A walk fills a spare list, so that one cut short (the target exiting
   // half-way) leaves the last whole one in place.
   void Begin(uint64_t usableTop) override;
+  // A saved map's, with the ceiling it records.
+  void Begin(uint64_t usableTop, const TargetCeiling& ceiling);
   void Region(const RegionInfo& region) override;  // dropped when the table cannot grow
   void Region(const MapRegion& region);            // with who holds it, as a saved map says
+  // The walk's ceiling, and who holds each of its private regions: one
+  // path for every map shown or saved.
+  void Attribute(const TargetCeiling& ceiling, const ThreadCensus& census) override;
   // The spare list becomes the one shown: after a walk that reached its end.
   void Keep();
-  // Who holds each private region of the list shown, as the census says.
-  void MarkUses(const ThreadCensus& census);
   // The last byte the walk shown was to reach (0: the whole range walked).
   uint64_t Top() const { return top_; }
+  // The ceiling of the target the list shown was read from; not known
+  // before Attribute, or for a saved map that records none.
+  const TargetCeiling& Ceiling() const { return ceiling_; }
   // Regions and names of another table; false, and this one empty, when
   // memory runs out.
   bool CopyFrom(const RegionTable& other);
@@ -76,6 +83,7 @@ class RegionTable : public RegionSink {
   MapRegion* spare_ = nullptr;
   uint32_t spareCount_ = 0, spareCapacity_ = 0;
   uint64_t top_ = 0, spareTop_ = 0;
+  TargetCeiling ceiling_, spareCeiling_;
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;
 };

@@ -4,9 +4,11 @@
 //   zor_bench vsize [--runs N]          one measurement at 100, 1,000, 10,000
 //                                       regions vs a bare VirtualQueryEx loop
 //   zor_bench row [--runs N]            one row of zorlog.exe, the same way
-//   zor_bench map [--runs N] ZORMAP.EXE one refresh of zormap.exe's map, the
-//                                       same way, then its paints over 30 s of
-//                                       a target at rest
+//   zor_bench map [--runs N] [--panels] ZORMAP.EXE
+//                                       one refresh of zormap.exe's map (with
+//                                       --panels its side panel's texts too),
+//                                       the same way, then its paints over
+//                                       30 s of a target at rest
 //   zor_bench threads [--runs N]        one reading with the private bytes split
 //                                       by thread, 1,000 regions and 200 threads,
 //                                       at rest and with a thread started and
@@ -40,6 +42,7 @@
 
 #include "log/log_output_win32.h"
 #include "log/log_watch.h"
+#include "map/map_panels.h"
 #include "map/map_session.h"
 #include "monitor/monitor_state.h"
 #include "monitor/vsize.h"
@@ -246,13 +249,25 @@ int BenchLogRow(int runs, bool maps) {
 // chosen and compared with those shown, the allocations named, the figures,
 // trend and warning). Then the real window on a target at rest: how often it
 // paints its map in 30 s.
-int BenchMap(int runs, const std::vector<std::wstring>& args) {
+// Text widths of a fixed-pitch font, for the panels' texts.
+class FixedPitch : public TextMeasure {
+  int Width(const ZChar*, size_t units) override { return static_cast<int>(units) * 7; }
+};
+
+int BenchMap(int runs, std::vector<std::wstring> args) {
+  // --panels: and the side panel's texts a reading brings (the largest
+  // allocations, the runs that keep the space apart, what still fits).
+  const bool panels = !args.empty() && args[0] == L"--panels";
+  if (panels) args.erase(args.begin());
   printf(
       "One refresh of zormap.exe's map (its session's step: the walk with every region\n"
       "handed to the map and the region table, the cells chosen and compared with those\n"
-      "shown) against the same bare VirtualQueryEx loop. Columns as above. Goal: within 10 "
-      "%%.\n\n");
+      "shown%s) against the same bare VirtualQueryEx loop. Columns as above. Goal: within 10 "
+      "%%.\n\n",
+      panels ? ", and the side panel's texts" : "");
   static MapSession session;
+  static ZChar text[kPanelUnits];
+  FixedPitch font;
   DWORD followed = 0;
   auto refresh = [&](DWORD pid) -> uint32_t {
     MapTime now;
@@ -263,6 +278,8 @@ int BenchMap(int runs, const std::vector<std::wstring>& args) {
     }
     now.tick = GetTickCount();
     session.Step(now);
+    if (panels)
+      LargestPanel(session.Regions(), session.Figures().ceiling, font, 600, text, kPanelUnits);
     const AddressSpaceStats& s = session.Figures().stats;
     return static_cast<uint32_t>((s.committed + s.reserved) >> 10);
   };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -408,6 +409,20 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
                  L"{LARGEST_USABLE_MB} \\\"%ZOR_NAME%\\\" %ZOR_PID%>>" +
                  ran + L"\" --save-map \"" + dir + L"\" \"" + name + L"\""));
   ASSERT_TRUE(WaitFor([&] { return log.Out().size() >= 2; }, 20000));
+  // 20 threads of 4 MB, counted in the rows before the warning's map.
+  std::istringstream started(target.Command("threads 20 4096").substr(8));
+  std::set<std::string> threads;
+  for (std::string tid; started >> tid;) threads.insert("\"thread " + tid + "\"");
+  ASSERT_EQ(threads.size(), 20u);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string row = log.Out().back();
+        size_t at = 0;
+        for (int comma = 0; comma < 20 && at != std::string::npos; ++comma)
+          at = row.find(',', at + 1);
+        return at != std::string::npos && atoi(row.c_str() + at + 1) >= 21;
+      },
+      30000));
   const std::string kb = std::to_string(std::stoull(target.Command("fill").substr(7)) / 1024);
   ASSERT_EQ(target.Command("reserve " + kb), "ok reserved=" + kb + " committed=0");
   auto count = [&log](const std::string& text) {
@@ -417,6 +432,16 @@ TEST(ZorLog, WarnsAndActsOncePerCrossingAndTellsHowTheTargetEnded) {
     });
   };
   ASSERT_TRUE(WaitFor([&] { return maps().size() == 1 && !ReadAll(ran).empty(); }, 30000));
+  // The warning's map marks their stacks as zormap's save does.
+  unsigned long long stacks = 0;
+  for (const std::string& line : Lines(ReadAll(dir + L"\\" + maps()[0]))) {
+    const size_t tid = line.find(",\"thread ");
+    if (line.size() > 6 && line.compare(line.size() - 6, 6, ",stack") == 0 &&
+        tid != std::string::npos &&
+        threads.count(line.substr(tid + 1, line.find(',', tid + 1) - tid - 1)))
+      stacks += std::stoull(line.substr(line.find(',') + 1));
+  }
+  EXPECT_NEAR(static_cast<double>(stacks >> 20), 80.0, 4.0);
   const size_t rows = log.Out().size();
   target.Exit(0xC0000017);
   ASSERT_TRUE(WaitFor([&] { return count("waiting for") == 1; }, 20000));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -568,6 +569,84 @@ TEST(ZorMap, At144DpiEveryPartLiesInsideTheWindowAndNoTextIsCut) {
   }
   DeleteObject(font);
   EXPECT_GE(seen, 5);  // the figures, map, strip and both panels
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// Two reservations 56 KB apart in the middle of the largest free block (a
+// sliver too small to hold anything): one run over both, whose removal gives
+// the whole block back.
+TEST(ZorMap, ARunSpansTheSliverBetweenTwoReservationsAndGivesTheWholeBlockBack) {
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapSplit", &target));
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0; }));
+  std::istringstream answer(target.Command("split").substr(6));
+  unsigned long long block = 0, size = 0, first = 0;
+  answer >> std::hex >> block >> size >> first;
+  ASSERT_NE(first, 0u) << block;
+  wchar_t run[80];
+  wsprintfW(run, L"0x%08X-0x%08X, 5 MB: 2 private allocations\r\n  without it: ",
+            static_cast<unsigned>(first), static_cast<unsigned>(first + 0x50FFFF));
+  size_t at = std::wstring::npos;
+  ASSERT_TRUE(Eventually([&] {
+    return (at = map.Text(IDC_MAP_TOP).find(run)) != std::wstring::npos;
+  })) << Utf8(map.Text(IDC_MAP_TOP));
+  EXPECT_NEAR(wcstod(map.Text(IDC_MAP_TOP).c_str() + at + wcslen(run), nullptr), size >> 20, 2);
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// At the least size the strip's room comes from a taller window: every row
+// of the map stays within the grid, the grid within the window.
+TEST(ZorMap, TheStripTurnedOnAtTheLeastSizeGrowsTheWindowAndKeepsEveryRow) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
+            ERROR_SUCCESS);
+  DWORD hidden = 0;
+  RegSetValueExW(key, L"ShowHistory", 0, REG_DWORD, reinterpret_cast<BYTE*>(&hidden), 4);
+  RegCloseKey(key);
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapLeast", &target));
+  HWND strip = GetDlgItem(map.Window(), IDC_MAP_STRIP),
+       grid = GetDlgItem(map.Window(), IDC_MAP_GRID);
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0 && !IsWindowVisible(strip); }));
+  SetWindowPos(map.Window(), nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(map.Window(), WM_COMMAND, IDM_MAP_HISTORY, 0);
+  EXPECT_TRUE(Eventually([&] {
+    RECT r;
+    GetWindowRect(grid, &r);
+    MapWindowPoints(nullptr, map.Window(), reinterpret_cast<POINT*>(&r), 2);
+    return IsWindowVisible(strip) &&
+           map.Layout().rows * map.Layout().cellHeight <= ClientRectOf(grid).bottom &&
+           r.bottom <= ClientRectOf(map.Window()).bottom;
+  })) << map.Layout().cellHeight
+      << " px a row in " << ClientRectOf(grid).bottom;
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map");
+  target.Exit();
+  map.RemoveTargetCopy();
+}
+
+// The strip's point stays in the cell panel through new readings, never the
+// regions of a cell pointed at before.
+TEST(ZorMap, TheCellPanelSpeaksOfWhatTheMouseLastPointedAt) {
+  TargetProcess target;
+  MapRun map;
+  ASSERT_TRUE(map.FollowCopy(L"ZorMapPoint", &target));
+  ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") > 0; }));
+  map.PointAt(0x10000000);
+  ASSERT_TRUE(Eventually([&] { return map.Text(IDC_MAP_CELL).find(L"0x10000000 t") == 0; }));
+  PostMessageW(GetDlgItem(map.Window(), IDC_MAP_STRIP), WM_MOUSEMOVE, 0, MAKELPARAM(0, 1));
+  ASSERT_TRUE(
+      Eventually([&] { return map.Text(IDC_MAP_CELL).find(L"reading") != std::wstring::npos; }));
+  for (int reading = 0; reading < 2; ++reading) {  // two more readings, each seen
+    const long long regions = map.Figure(L"Regions: ");
+    target.Command("reserve 1024");
+    ASSERT_TRUE(Eventually([&] { return map.Figure(L"Regions: ") != regions; }));
+  }
+  EXPECT_NE(map.Text(IDC_MAP_CELL).find(L"reading"), std::wstring::npos)
+      << Utf8(map.Text(IDC_MAP_CELL));
   target.Exit();
   map.RemoveTargetCopy();
 }

@@ -90,3 +90,6 @@ write("saved_file_fuzz", "log", b"\x06" + log_header + b"\r\nwaiting for a.exe\r
 write("saved_file_fuzz", "map", b"\x20" + b"base,size,state,type,protect,allocation_base,name,use\r\n"
       b"0x00010000,4096,commit,private,0x4,0x00010000,\"thread 12\",stack\r\n"
       b"0x00400000,4096,commit,image,0x2,0x00400000,\"C:\\a,\"\"b\"\".exe\",\r\n")
+write("saved_file_fuzz", "map_ceiling", b"\x11" + b"base,size,state,type,protect,allocation_base,name,use\r\n"
+      b"ceiling,2047,0x7FFEFFFF,1048576\r\n"
+      b"0x00010000,4096,commit,private,0x4,0x00010000,\"thread 12\",stack\r\n")

@@ -34,6 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ZLenBounded(why, 128) >= 128) abort();
   }
   if (log.Refused() ? false : history->Readings() != log.Rows()) abort();
+  // A ceiling is whole when it is read at all, and its last byte within it.
+  const TargetCeiling& ceiling = map.Ceiling();
+  if (ceiling.known && (!ceiling.mb || (ceiling.lastByte >> 20) + 1 < ceiling.mb)) abort();
   for (uint32_t i = 0; i < map.Count(); ++i) {
     const MapRegion& r = map.At(i);
     if (i && r.base < map.At(i - 1).base + map.At(i - 1).size) abort();

@@ -150,17 +150,27 @@ bool FakeProcessApi::ReadProcessMemory(ProcessHandle h, uint64_t address, void* 
   return false;
 }
 
-bool FakeProcessApi::ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) {
+bool FakeProcessApi::ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                                 uint32_t* count) {
   ++threadLists;
   FakeProcess* p = Find(pid);
   if (p && !p->threadsListable) return false;
   uint32_t n = 0;
-  for (; p && n < p->threads.size(); ++n)
-    if (n < max) tids[n] = p->threads[n].tid;
+  for (; p && n < p->threads.size(); ++n) {
+    if (n >= max) continue;
+    tids[n] = p->threads[n].tid;
+    handles[n] = nullptr;
+    if (!p->listGivesHandles) continue;
+    Handle* h = new Handle{static_cast<size_t>(p - processes.data()), 0, tids[n]};
+    open_.insert(h);
+    handles[n] = h;
+  }
   *count = n;
   return true;
 }
 
+// By ID: the first process that has a thread of that ID, as a recycled ID
+// would name another's.
 ProcessHandle FakeProcessApi::OpenThread(uint32_t tid) {
   for (size_t i = 0; i < processes.size(); ++i)
     for (const FakeProcess::Thread& t : processes[i].threads)
@@ -172,11 +182,12 @@ ProcessHandle FakeProcessApi::OpenThread(uint32_t tid) {
   return nullptr;
 }
 
-bool FakeProcessApi::QueryThreadBlock(ProcessHandle thread, uint64_t* address) {
+bool FakeProcessApi::QueryThreadBlock(ProcessHandle thread, uint64_t* address, uint32_t* owner) {
   Handle* h = Get(thread);
   if (!h || !h->tid) return false;
-  for (const FakeProcess::Thread& t : processes[h->process].threads)
-    if (t.tid == h->tid) *address = t.block;
+  const FakeProcess& p = processes[h->process];
+  for (const FakeProcess::Thread& t : p.threads)
+    if (t.tid == h->tid) *address = t.block, *owner = t.owner ? t.owner : p.pid;
   return true;
 }
 
@@ -205,7 +216,8 @@ uint32_t FakeProcessApi::GetMappedFileName(ProcessHandle h, uint64_t address, ZC
   return static_cast<uint32_t>(n);
 }
 
-std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve) {
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve,
+                                 uint32_t stackCommit) {
   std::vector<uint8_t> image(0x200, 0);
   image[0] = 'M';
   image[1] = 'Z';
@@ -215,8 +227,10 @@ std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve) 
   image[0x80 + 22] = largeAddressAware ? 0x22 : 0x02;  // Characteristics
   image[0x80 + 24] = 0x0B;                             // PE32 optional header
   image[0x80 + 25] = 0x01;
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 4; ++i) {
     image[0x80 + 24 + 72 + i] = static_cast<uint8_t>(stackReserve >> 8 * i);
+    image[0x80 + 24 + 76 + i] = static_cast<uint8_t>(stackCommit >> 8 * i);
+  }
   return image;
 }
 

@@ -34,16 +34,19 @@ struct FakeProcess {
     uint32_t tid;
     uint64_t block;  // what the system names as its block
     bool openable;
+    uint32_t owner = 0;  // the process its ID now names, 0: this one
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
-  uint64_t processBlock = 0;                        // 0: the query fails
+  bool listGivesHandles = false;  // the list opens the threads, as a process's own does
+  uint64_t processBlock = 0;      // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
 // header, with or without the large-address-aware flag.
-std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000);
+std::vector<uint8_t> ImageHeader(bool largeAddressAware, uint32_t stackReserve = 0x100000,
+                                 uint32_t stackCommit = 0x1000);
 
 class FakeProcessApi : public ProcessApi {
  public:
@@ -81,9 +84,10 @@ class FakeProcessApi : public ProcessApi {
   bool IsWow64Process(ProcessHandle h, bool* wow64) override;
   uint32_t GetMappedFileName(ProcessHandle h, uint64_t address, ZChar* name,
                              uint32_t units) override;
-  bool ListThreads(uint32_t pid, uint32_t* tids, uint32_t max, uint32_t* count) override;
+  bool ListThreads(uint32_t pid, uint32_t* tids, ProcessHandle* handles, uint32_t max,
+                   uint32_t* count) override;
   ProcessHandle OpenThread(uint32_t tid) override;
-  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
+  bool QueryThreadBlock(ProcessHandle thread, uint64_t* address, uint32_t* owner) override;
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
   bool VisitProcessNames(ProcessNameVisitor* visitor) override;
   uint32_t LastError() override { return lastError; }

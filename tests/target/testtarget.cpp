@@ -14,17 +14,17 @@
 // largest free block is the only large one (under Wine much of what shows
 // as reserved can still be had), and answers "filled BYTES". "place KB"
 // reserves KB on a whole MB of space that shows as free and answers
-// "placed 0xADDRESS" ("find KB" only says where: "found 0xADDRESS"); "load" loads bigsection.dll from beside it and answers
-// "loaded 0xBASE" (0x0 when either fails). "threads N KB" starts N threads
-// that wait, each with KB of stack reserved, and answers "threads TID..."
-// (the IDs of those it started); "churn MS" starts and ends a thread every
-// MS milliseconds from then on and answers "churning".
-// stdin closing ends the process, unless --lifetime keeps it for that long.
-#include <windows.h>
-
+// "placed 0xADDRESS" ("find KB" only says where: "found 0xADDRESS"); "load" loads bigsection.dll
+// from beside it and answers "loaded 0xBASE" (0x0 when either fails). "threads N KB" starts N
+// threads that wait, each with KB of stack reserved, and answers "threads TID..." (the IDs of those
+// it started); "churn MS" starts and ends a thread every MS milliseconds from then on and answers
+// "churning". "split" reserves 4 MB + 8 KB in the middle of the largest free block and 1 MB 56 KB
+// above it, as DLLs leave slivers, and answers "split 0xBLOCK 0xSIZE 0xFIRST". stdin closing ends
+// the process, unless --lifetime keeps it for that long.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 namespace {
 
@@ -85,8 +85,9 @@ DWORD WINAPI Expire(void* param) {
 
 void Touch(unsigned long long kb) {
   EnterCriticalSection(&g_lock);
-  bool ok = g_lastReserved && kb <= g_reservedKb &&
-            VirtualAlloc(g_lastReserved, static_cast<SIZE_T>(kb * 1024), MEM_COMMIT, PAGE_READWRITE);
+  bool ok =
+      g_lastReserved && kb <= g_reservedKb &&
+      VirtualAlloc(g_lastReserved, static_cast<SIZE_T>(kb * 1024), MEM_COMMIT, PAGE_READWRITE);
   if (ok) g_reservedKb -= kb, g_committedKb += kb;
   Report(ok);
   LeaveCriticalSection(&g_lock);
@@ -97,7 +98,8 @@ void* Place(unsigned long long bytes, bool reserve) {
   MEMORY_BASIC_INFORMATION m;
   for (uintptr_t a = 0x100000; VirtualQuery(reinterpret_cast<void*>(a), &m, sizeof m);) {
     const uintptr_t end = reinterpret_cast<uintptr_t>(m.BaseAddress) + m.RegionSize;
-    const uintptr_t at = (reinterpret_cast<uintptr_t>(m.BaseAddress) + 0xFFFFF) & ~uintptr_t{0xFFFFF};
+    const uintptr_t at =
+        (reinterpret_cast<uintptr_t>(m.BaseAddress) + 0xFFFFF) & ~uintptr_t{0xFFFFF};
     if (m.State == MEM_FREE && at < end && end - at >= bytes)
       return reserve ? VirtualAlloc(reinterpret_cast<void*>(at), bytes, MEM_RESERVE, PAGE_NOACCESS)
                      : reinterpret_cast<void*>(at);
@@ -137,6 +139,25 @@ unsigned long long Fill() {
     VirtualAlloc(blocks[i], sizes[i], MEM_RESERVE, PAGE_NOACCESS);
   }
   return 0;
+}
+
+void Split() {
+  MEMORY_BASIC_INFORMATION m;
+  uintptr_t base = 0, size = 0;
+  for (uintptr_t a = 0x10000; VirtualQuery(reinterpret_cast<void*>(a), &m, sizeof m);) {
+    const uintptr_t end = reinterpret_cast<uintptr_t>(m.BaseAddress) + m.RegionSize;
+    if (m.State == MEM_FREE && m.RegionSize > size)
+      base = reinterpret_cast<uintptr_t>(m.BaseAddress), size = m.RegionSize;
+    if (end <= a) break;
+    a = end;
+  }
+  const uintptr_t first = (base + size / 2) & ~uintptr_t{0xFFFF};
+  const bool ok =
+      size > 0x1000000 &&
+      VirtualAlloc(reinterpret_cast<void*>(first), 0x402000, MEM_RESERVE, PAGE_NOACCESS) &&
+      VirtualAlloc(reinterpret_cast<void*>(first + 0x410000), 0x100000, MEM_RESERVE, PAGE_NOACCESS);
+  printf("split %p %p %p\n", reinterpret_cast<void*>(base), reinterpret_cast<void*>(size),
+         reinterpret_cast<void*>(ok ? first : 0));
 }
 
 DWORD WINAPI Idle(void*) {
@@ -180,13 +201,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const char* opt = argv[i];
     unsigned long long v = strtoull(argv[i + 1], nullptr, 10);
-    if (!strcmp(opt, "--reserve")) reserveKb = v;
-    else if (!strcmp(opt, "--commit")) commitKb = v;
-    else if (!strcmp(opt, "--regions")) regions = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--grow")) growth.kb = v;
-    else if (!strcmp(opt, "--every")) growth.every = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--steps")) growth.steps = static_cast<unsigned>(v);
-    else if (!strcmp(opt, "--lifetime")) lifetime = static_cast<unsigned>(v);
+    if (!strcmp(opt, "--reserve"))
+      reserveKb = v;
+    else if (!strcmp(opt, "--commit"))
+      commitKb = v;
+    else if (!strcmp(opt, "--regions"))
+      regions = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--grow"))
+      growth.kb = v;
+    else if (!strcmp(opt, "--every"))
+      growth.every = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--steps"))
+      growth.steps = static_cast<unsigned>(v);
+    else if (!strcmp(opt, "--lifetime"))
+      lifetime = static_cast<unsigned>(v);
   }
   if (reserveKb) Allocate(reserveKb, regions, false, false);
   if (commitKb) Allocate(commitKb, regions, true, false);
@@ -195,8 +223,8 @@ int main(int argc, char** argv) {
   fflush(stdout);
   if (growth.kb) CloseHandle(CreateThread(nullptr, 0, Grow, &growth, 0, nullptr));
   if (lifetime)
-    CloseHandle(CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0,
-                             nullptr));
+    CloseHandle(
+        CreateThread(nullptr, 0, Expire, reinterpret_cast<void*>(uintptr_t{lifetime}), 0, nullptr));
 
   char line[256];
   while (fgets(line, sizeof line, stdin)) {
@@ -211,13 +239,22 @@ int main(int argc, char** argv) {
       printf("churning\n");
     }
     if (!strcmp(cmd, "exit")) ExitProcess(static_cast<UINT>(kb));
-    if (!strcmp(cmd, "reserve")) Allocate(kb, n, false);
-    else if (!strcmp(cmd, "commit")) Allocate(kb, n, true);
-    else if (!strcmp(cmd, "touch")) Touch(kb);
-    else if (!strcmp(cmd, "fill")) printf("filled %llu\n", Fill());
-    else if (!strcmp(cmd, "find")) printf("found %p\n", Place(kb * 1024, false));
-    else if (!strcmp(cmd, "place")) printf("placed %p\n", Place(kb * 1024, true));
-    else if (!strcmp(cmd, "load")) printf("loaded %p\n", LoadBeside(L"bigsection.dll"));
+    if (!strcmp(cmd, "reserve"))
+      Allocate(kb, n, false);
+    else if (!strcmp(cmd, "commit"))
+      Allocate(kb, n, true);
+    else if (!strcmp(cmd, "touch"))
+      Touch(kb);
+    else if (!strcmp(cmd, "fill"))
+      printf("filled %llu\n", Fill());
+    else if (!strcmp(cmd, "find"))
+      printf("found %p\n", Place(kb * 1024, false));
+    else if (!strcmp(cmd, "place"))
+      printf("placed %p\n", Place(kb * 1024, true));
+    else if (!strcmp(cmd, "load"))
+      printf("loaded %p\n", LoadBeside(L"bigsection.dll"));
+    else if (!strcmp(cmd, "split"))
+      Split();
     else if (!strcmp(cmd, "probe")) {
       // Larger first, so that the exact one finds the block still free.
       bool larger = Reservable(kb + 65536);

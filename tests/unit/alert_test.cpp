@@ -1,5 +1,6 @@
 // What zorlog.exe says and starts when a warning comes on or the target ends.
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -111,8 +112,11 @@ class RecordedActions : public WatchActions {
     calls.push_back("report " + std::to_string(id) + "IWE"[type] + ": " + Narrow(line));
     return true;
   }
+  // With whether its first region is marked a stack, and the ceiling kept.
   bool SaveMap(const RegionTable& regions, const ZChar* file) override {
-    calls.push_back("map: " + Narrow(file) + " (" + std::to_string(regions.Count()) + ")");
+    calls.push_back("map: " + Narrow(file) + " (" + std::to_string(regions.Count()) +
+                    (regions.At(0).use == kUseStack ? ", stack" : "") + ", ceiling " +
+                    std::to_string(regions.Ceiling().mb) + ")");
     return true;
   }
   std::vector<std::string> calls;
@@ -128,8 +132,16 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   ResetSystemInfoCache();
   FakeProcess& p = api.Add(7, Z("\\Device\\x\\xtop.exe"));
   p.header = ImageHeader(true);
+  // A thread whose block, at 0x30000, says its stack starts the space.
+  std::vector<uint8_t> block(0x1000, 0);
+  for (const std::pair<uint32_t, uint32_t>& v :
+       {std::make_pair(4u, 0x20000u), std::make_pair(8u, 0x10000u),
+        std::make_pair(0x18u, 0x30000u)})
+    memcpy(&block[v.first], &v.second, 4);
+  p.memory[0x30000] = block;
+  p.threads = {{5, 0x30000, true}};
   auto free = [&p](uint64_t mb) {  // a 2 GB space whose largest usable block is mb
-    p.regions = {{0x10000, 0x7FFE0000 - (mb << 20), kMemReserve, kMemPrivate},
+    p.regions = {{0x10000, 0x7FFE0000 - (mb << 20), kMemReserve, kMemPrivate, 0, 0x10000},
                  {0x7FFF0000 - (mb << 20), mb << 20, kMemFree}};
   };
   LogArgs args;
@@ -163,7 +175,7 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
             std::string::npos);
   EXPECT_EQ(actions.calls[1], "report 1W: " + actions.calls[0].substr(5));
   EXPECT_EQ(actions.calls[2], "start: cmd /c echo 7 100 warn-below>>f [xtop.exe]");
-  EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2)");
+  EXPECT_EQ(actions.calls[3], "map: xtop-7-20261208-031401.csv (2, stack, ceiling 2047)");
   step(90);  // still under: nothing more
   EXPECT_TRUE(actions.calls.empty());
   step(200);
@@ -190,7 +202,8 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
   step(0);
   ASSERT_EQ(actions.calls.size(), 4u);
   EXPECT_EQ(actions.calls[1].substr(0, 11), "report 3I: ");
-  EXPECT_EQ(actions.calls[2], "map: xtop-7-20261208-031407.csv (2)");  // its last reading
+  EXPECT_EQ(actions.calls[2],
+            "map: xtop-7-20261208-031407.csv (2, stack, ceiling 2047)");  // its last reading
   api.pidList.clear();
   FakeProcess& refused = api.Add(9, Z("\\Device\\x\\xtop.exe"));
   refused.openable = refused.queryOpenable = false;

@@ -45,6 +45,22 @@ TEST(Ceiling, FollowsTheTargetsFlagAndTheMonitorsOwnSpace) {
   }
 }
 
+TEST(Ceiling, ANewThreadsStackIsTheReservationOrItsWholeCommitRoundedToAMegabyte) {
+  const struct {
+    uint64_t reserve, commit, stack;
+  } cases[] = {
+      {0x40000, 0x1000, 0x40000},     {0x40000, 0x40000, 0x100000},
+      {0x100000, 0x180000, 0x200000}, {0x180000, 0x180000, 0x200000},
+      {0x200000, 0x200000, 0x200000}, {0, 0x1000, 0},
+  };
+  for (const auto& c : cases) {
+    CeilingFacts f;
+    f.headerRead = true;
+    f.stackReserve = c.reserve, f.stackCommit = c.commit;
+    EXPECT_EQ(DecideCeiling(f).stackReserve, c.stack) << c.reserve << " " << c.commit;
+  }
+}
+
 TEST(Ceiling, IsReadFromTheTargetsOwnHeaderAndWow64State) {
   FakeProcessApi api;
   FakeSystemApi system;
@@ -54,11 +70,11 @@ TEST(Ceiling, IsReadFromTheTargetsOwnHeaderAndWow64State) {
   ResetSystemInfoCache();
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.wow64 = true;
-  p.header = ImageHeader(false, 0x40000);
+  p.header = ImageHeader(false, 0x40000, 0x40000);
   TargetCeiling unflagged = QueryTargetCeiling(7);
   EXPECT_EQ(unflagged.mb, 2047u);
-  EXPECT_EQ(unflagged.flaggedMb, 4095u);  // what the flag would give it
-  EXPECT_EQ(unflagged.stackReserve, 0x40000u);
+  EXPECT_EQ(unflagged.flaggedMb, 4095u);         // what the flag would give it
+  EXPECT_EQ(unflagged.stackReserve, 0x100000u);  // its commit, a whole MB
   p.header = ImageHeader(true);
   EXPECT_EQ(QueryTargetCeiling(7).lastByte, 0xFFFEFFFFu);
   p.header[0x80 + 24] = 0x0C;  // not a PE32 optional header: no stack reservation read

@@ -279,19 +279,33 @@ TEST(MapSession, NamesWhoHoldsThePrivateSpaceAndWhatKeepsTheFreeSpaceApart) {
       "0x0030E000,8192,commit,private,0x4,0x00300000,\"\",process block\r\n"};
   const uint32_t at[] = {1, 8, 10};
   std::string csv = kMapCsvHeader;
+  char ceiling[64];
+  FormatCsvCeiling(saved.regions.Ceiling(), ceiling, sizeof ceiling);
+  EXPECT_EQ(std::string(ceiling), "ceiling,2047,0x7FFEFFFF,1048576\r\n");
+  csv += ceiling;
   for (uint32_t i = 0, shown = 0; i < saved.regions.Count(); ++i) {
     char row[256];
-    FormatCsvLine(saved.regions.At(i), nullptr, row, sizeof row);
+    const MapRegion& r = saved.regions.At(i);
+    FormatCsvLine(r, r.state != kMemFree ? saved.regions.NameOf(r.allocationBase) : nullptr, row,
+                  sizeof row);
     csv += row;
     if (shown < 3 && i == at[shown]) {
       EXPECT_EQ(std::string(row), rows[shown++]);
     }
   }
-  // The saved map, opened, names the same holders.
+  // The saved map, opened, names the same holders, runs, what still fits
+  // and usable figures.
+  const std::string figures = Narrow(s.FiguresText());
   MapReader reader;
   reader.Feed(csv.data(), csv.size());
   ASSERT_TRUE(reader.Finish());
   rig.session->ShowSavedMap(ZT("xtop-7-20260102-140210.csv"), reader);
+  LargestPanel(s.Regions(), s.Figures().ceiling, font, 4000, text, kPanelUnits);
+  EXPECT_EQ(Narrow(text), side);
+  const size_t from = figures.find("Largest usable"), to = figures.find("\r\nRegions");
+  ASSERT_LT(from, to);
+  EXPECT_NE(Narrow(s.FiguresText()).find(figures.substr(from, to - from)), std::string::npos)
+      << Narrow(s.FiguresText());
   for (const Cell& c : cells) {
     CellPanel(s.Regions(), c.cell, font, 2000, text, kPanelUnits);
     EXPECT_NE(Narrow(text).find(c.says), std::string::npos) << Narrow(text);
@@ -335,9 +349,14 @@ TEST(MapPanels, FitAPathToTheWidthByGivingUpItsMiddleNeverItsName) {
 }
 
 TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
+  ProportionalFont font;  // the flag's line is the widest the figures hold
+  const ZString flag =
+      Z("Not large-address-aware: the flag would raise its ceiling from 2047 to 4095 MB");
+  EXPECT_EQ(FiguresWidth(font), font.Width(flag.c_str(), flag.size()));
   for (int line : {13, 16, 24, 40}) {
     MapMetrics m;
     m.lineHeight = line, m.labelWidth = 5 * line, m.legendWidth = 12 * line;
+    m.figuresWidth = 40 * line;
     int width = 0, height = 0;
     MinMapClient(m, &width, &height);
     const MapWindowLayout l = LayoutMapWindow(width, height, m);
@@ -346,6 +365,7 @@ TEST(MapLayout, TheSmallestWindowKeepsEveryRowOfTheMapForAnyFont) {
     EXPECT_GE(cells.cellHeight, kMapMinCellPixels) << line;
     EXPECT_GE(cells.cellWidth, kMapMinCellPixels) << line;
     EXPECT_LE(l.figures.right, l.legend.left) << line;
+    EXPECT_GE(l.figures.right - l.figures.left, m.figuresWidth) << line;
     EXPECT_GE(l.cellPanel.top, l.grid.bottom) << line;
     EXPECT_EQ(l.cellPanel.bottom - l.cellPanel.top, kPanelLines * line) << line;
   }

@@ -87,20 +87,32 @@ TEST(ThreadCensus, SplitsPrivateBytesOnlyByBlocksItCanTrust) {
       {"a stack limit outside any private allocation",
        [](FakeProcess& p) { Tib32(p.memory[0x400000], 0x401000, 0x380000, 0x370000); }, true, 1,
        0x3000, 0xFD000, 0x1000, 0x1000},
-      {"a process block naming another image", [](FakeProcess& p) { p.imageBase = 0x900000; },
-       true, 2, 0x6000, 0x1FA000, 0x2000, 0},
+      {"a process block naming another image", [](FakeProcess& p) { p.imageBase = 0x900000; }, true,
+       2, 0x6000, 0x1FA000, 0x2000, 0},
       {"threads that cannot be listed", [](FakeProcess& p) { p.threadsListable = false; }, false, 0,
        0, 0, 0, 0},
+      {"no thread that can be opened",
+       [](FakeProcess& p) { p.threads[0].openable = p.threads[1].openable = false; }, false, 0, 0,
+       0, 0, 0x1000},
+      {"an ID that now names another process's thread",
+       [](FakeProcess& p) { p.threads[1].owner = 9; }, true, 1, 0x3000, 0xFD000, 0x1000, 0x1000},
+      {"threads the list opened, though their IDs cannot be",
+       [](FakeProcess& p) {
+         p.listGivesHandles = true;
+         p.threads[0].openable = p.threads[1].openable = false;
+       },
+       true, 2, 0x6000, 0x1FA000, 0x2000, 0x1000},
   };
   const uint64_t privateCommitted = 0x3000 + 0x3000 + 0x1000 + 0x10000 + 0x100000;
   for (const Case& c : cases) {
     FakeProcessApi api;
     ResetSystemInfoCache();
-    c.change(Target(api));
+    FakeProcess& p = Target(api);
+    c.change(p);
     ThreadCensus census;
     const ThreadSplit s = Read(census);
     EXPECT_EQ(s.known, c.known) << c.what;
-    EXPECT_EQ(s.threads, c.known ? 2u : 0u) << c.what;
+    EXPECT_EQ(s.threads, p.threadsListable ? 2u : 0u) << c.what;
     EXPECT_EQ(s.threadsRead, c.read) << c.what;
     EXPECT_EQ(s.committed[kUseStack], c.stackCommitted) << c.what;
     EXPECT_EQ(s.reserved[kUseStack], c.stackReserved) << c.what;
@@ -144,7 +156,8 @@ TEST(ThreadCensus, NamesTheUseAtAnAddress) {
 }
 
 // Threads are listed again only when an allocation with a guard page, or a
-// known stack's allocation, comes or goes.
+// known stack's allocation, comes or goes, or some readings after the last
+// time: a stack committed whole has no guard page.
 TEST(ThreadCensus, ListsThreadsAgainOnlyWhenStackLikeAllocationsChange) {
   FakeProcessApi api;
   ResetSystemInfoCache();
@@ -155,6 +168,7 @@ TEST(ThreadCensus, ListsThreadsAgainOnlyWhenStackLikeAllocationsChange) {
     const char* what;
     std::function<void(std::vector<RegionInfo>&)> change;
     int lists;
+    int readings = 1;
   } steps[] = {
       {"the first reading", [](std::vector<RegionInfo>&) {}, 1},
       {"at rest", [](std::vector<RegionInfo>&) {}, 1},
@@ -180,14 +194,26 @@ TEST(ThreadCensus, ListsThreadsAgainOnlyWhenStackLikeAllocationsChange) {
          r[6].state = r[7].state = kMemFree, r[6].type = r[7].type = 0;
        },
        3},
+      // Thread 13 on the other data's allocation, committed whole.
+      {"a stack without a guard page starts",
+       [&p](std::vector<RegionInfo>&) {
+         p.threads.push_back({13, 0x402000, true});
+         Tib32(p.memory[0x400000], 0x402000, 0x500000, 0x410000);
+       },
+       3},
+      {"found some readings later", [](std::vector<RegionInfo>&) {}, 4,
+       ThreadCensus::kRelistReadings - 1},
   };
   std::vector<RegionInfo> regions = Regions();
   for (const Step& s : steps) {
     s.change(regions);
     p.regions = regions;
-    Read(census);
+    for (int i = 0; i < s.readings; ++i) Read(census);
     EXPECT_EQ(api.threadLists, s.lists) << s.what;
   }
+  uint32_t tid = 0;
+  EXPECT_EQ(census.UseAt(0x410000, &tid), kUseStack);
+  EXPECT_EQ(tid, 13u);
 }
 
 }  // namespace

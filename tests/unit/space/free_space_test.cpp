@@ -26,6 +26,25 @@ const MapRegion kWalk[] = {
 };
 const uint32_t kRegions = sizeof kWalk / sizeof kWalk[0];
 
+// A 1 GB block split by two reservations 56 KB apart: the sliver between
+// them holds nothing usable.
+const std::vector<MapRegion> kSliver = {
+    {0x10000, 0x1FFF0000, 0, kMemFree, 0, 0},
+    {0x20000000, 0x402000, 0x20000000, kMemReserve, kMemPrivate, 0},
+    {0x20402000, 0xE000, 0, kMemFree, 0, 0},
+    {0x20410000, 0x100000, 0x20410000, kMemReserve, kMemPrivate, 0},
+    {0x20510000, 0x1FAF0000, 0, kMemFree, 0, 0},
+};
+// 255 MB, then 64 KB reserved and 64 KB free before an image: without the
+// reservation 255.1 MB, which the panel would print as the same 255 MB.
+const std::vector<MapRegion> kUnseenGain = {
+    {0x100000, 0xFF00000, 0, kMemFree, 0, 0},
+    {0x10000000, 0x10000, 0x10000000, kMemReserve, kMemPrivate, 0},
+    {0x10010000, 0x10000, 0, kMemFree, 0, 0},
+    {0x10020000, 0x10000, 0x10020000, kMemCommit, kMemImage, 0x20},
+    {0x10030000, 0x100000, 0, kMemFree, 0, 0},
+};
+
 const ZChar* Names(const void*, uint64_t base) {
   static const std::map<uint64_t, ZString> names = {
       {0x10000000, Z("\\Device\\HarddiskVolume1\\app\\abc.dll")},
@@ -35,19 +54,28 @@ const ZChar* Names(const void*, uint64_t base) {
 }
 
 TEST(Separators, ListOnlyRunsWhoseRemovalMakesALargerUsableBlock) {
+  const std::vector<MapRegion> walk(kWalk, kWalk + kRegions);
   struct Case {
+    const std::vector<MapRegion>& walk;
     uint64_t top;
     std::vector<std::pair<uint64_t, uint64_t>> runs;  // start, block
   } cases[] = {
       // The mapped file's block, from 0x30010000, would be smaller than the largest.
-      {0x7FFEFFFF, {{0x30000000, 0x3FC00000}, {0x10000000, 0x2FFF0000}, {0x50200000, 0x2FEF0000}}},
+      {walk,
+       0x7FFEFFFF,
+       {{0x30000000, 0x3FC00000}, {0x10000000, 0x2FFF0000}, {0x50200000, 0x2FEF0000}}},
       // Under a lower ceiling the last piece shrinks and the mapped file counts.
-      {0x5FFFFFFF, {{0x30000000, 0x3FC00000}, {0x10000000, 0x2FFF0000}, {0x50000000, 0x201F0000}}},
-      {0x0FFFFFFF, {}},  // above the ceiling nothing helps
+      {walk,
+       0x5FFFFFFF,
+       {{0x30000000, 0x3FC00000}, {0x10000000, 0x2FFF0000}, {0x50000000, 0x201F0000}}},
+      {walk, 0x0FFFFFFF, {}},                             // above the ceiling nothing helps
+      {kSliver, 0x3FFFFFFF, {{0x20000000, 0x3FFF0000}}},  // one run over both
+      {kUnseenGain, 0x7FFEFFFF, {}},
   };
   for (const Case& c : cases) {
     Separator found[8];
-    const uint32_t n = FindSeparators(kWalk, kRegions, c.top, 0x10000, found, 8);
+    const uint32_t n = FindSeparators(c.walk.data(), static_cast<uint32_t>(c.walk.size()), c.top,
+                                      0x10000, found, 8);
     std::vector<std::pair<uint64_t, uint64_t>> runs;
     for (uint32_t i = 0; i < n; ++i) runs.push_back({found[i].start, found[i].block});
     EXPECT_EQ(runs, c.runs) << std::hex << c.top;

@@ -119,6 +119,7 @@ TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
     EXPECT_EQ(reader.NameOf(0x406000) == nullptr, withUse);  // a thread is no file's name
     EXPECT_EQ(ZString(reader.NameOf(0x400000)), name);
     EXPECT_EQ(reader.Top(), 0x505FFFu);
+    EXPECT_FALSE(reader.Ceiling().known);  // a file from before it was recorded
     const AddressSpaceStats s = reader.Figures();
     EXPECT_EQ(s.committed, 0x6000u);
     EXPECT_EQ(s.reserved, 0x100000u);
@@ -131,6 +132,10 @@ TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
        "line 3: the region overlaps the one before"},
       {"0x10000,4096,gone,,0x0,0x0,\"\",\r\n", "line 2: unknown state, type or use"},
       {"0x10000,4096,free,,0x0,0x0,\"a\"b,\r\n", "line 2: the name's quotes are wrong"},
+      {"ceiling,2047,0x7FFEFFFF\r\n",
+       "line 2: the ceiling is not MB, last usable byte, stack size"},
+      {"0x10000,4096,free,,0x0,0x0,\"\",\r\nceiling,2047,0x7FFEFFFF,0\r\n",
+       "line 3: the ceiling comes once, before the regions"},
       {"0x1000g,4096,free,,0x0,0x0,\"\",\r\n",
        "line 2: the base or size is not a number, or they run past the address space"},
   };
