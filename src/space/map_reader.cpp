@@ -131,6 +131,7 @@ bool MapReader::Row(const char* line, uint32_t length, char* why) {
     r.tid = ThreadOf(name);
   else if (*name && (!nameCount_ || names_[nameCount_ - 1].base != r.allocationBase)) {
     ZChar* copy = ZDup(name);
+    if (copy && nameCount_ && names_[nameCount_ - 1].base > r.allocationBase) namesSorted_ = false;
     if (copy) names_[nameCount_++] = {r.allocationBase, copy};
   }
   regions_[count_++] = r;
@@ -138,9 +139,15 @@ bool MapReader::Row(const char* line, uint32_t length, char* why) {
 }
 
 const ZChar* MapReader::NameOf(uint64_t allocationBase) const {
-  for (uint32_t i = 0; i < nameCount_; ++i)
-    if (names_[i].base == allocationBase) return names_[i].name;
-  return nullptr;
+  // Opening names every allocation through here: a file in address order
+  // (every saved one) is searched by halves, anything else in turn.
+  if (!namesSorted_) {
+    for (uint32_t i = 0; i < nameCount_; ++i)
+      if (names_[i].base == allocationBase) return names_[i].name;
+    return nullptr;
+  }
+  const Named* found = FindByBase(names_, nameCount_, allocationBase);
+  return found ? found->name : nullptr;
 }
 
 uint64_t MapReader::Top() const {

@@ -45,4 +45,5 @@ class MapReader : public CsvReader {
   uint32_t count_ = 0, capacity_ = 0;
   Named* names_ = nullptr;
   uint32_t nameCount_ = 0;
+  bool namesSorted_ = true;  // by allocation base
 };

@@ -138,15 +138,8 @@ void RegionTable::NameAllocations(uint32_t pid, SavedNames saved, const void* co
 }
 
 const ZChar* RegionTable::NameOf(uint64_t allocationBase) const {
-  uint32_t lo = 0, hi = nameCount_;
-  while (lo < hi) {
-    const uint32_t mid = (lo + hi) / 2;
-    if (names_[mid].base < allocationBase)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  return lo < nameCount_ && names_[lo].base == allocationBase ? names_[lo].name : nullptr;
+  const Named* found = FindByBase(names_, nameCount_, allocationBase);
+  return found ? found->name : nullptr;
 }
 
 uint32_t RegionTable::InCell(uint32_t cell, uint32_t* indices, uint32_t max) const {

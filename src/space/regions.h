@@ -88,6 +88,20 @@ class RegionTable : public RegionSink {
   uint32_t nameCount_ = 0;
 };
 
+// The item of that base among count sorted by base, or null.
+template <class T>
+const T* FindByBase(const T* items, uint32_t count, uint64_t base) {
+  uint32_t lo = 0, hi = count;
+  while (lo < hi) {
+    const uint32_t mid = (lo + hi) / 2;
+    if (items[mid].base < base)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo < count && items[lo].base == base ? &items[lo] : nullptr;
+}
+
 // "commit", "reserve" or "free"; "image", "mapped", "private" or "" (free).
 const char* RegionStateText(uint32_t state);
 const char* RegionTypeText(uint32_t type);
