@@ -33,6 +33,10 @@ class CharBuilder {
     out_[len_] = 0;
   }
   size_t Length() const { return len_; }
+  // Keeps the first length chars.
+  void Cut(size_t length) {
+    if (length < len_) out_[len_ = length] = 0;
+  }
 
  private:
   char* out_;

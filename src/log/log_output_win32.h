@@ -8,9 +8,10 @@
 // The system clock in milliseconds since 1601, UTC.
 uint64_t ClockMs();
 
-// A UTC second of the system clock in local time, as the rows carry it.
+// A UTC second of the system clock in local time, as the rows carry it,
+// with the offset the system's time zone gave it.
 LogTime LocalTimeOf(uint64_t second);
 
 // The row labelled with that time, in one write so that a log ended any way
-// holds no half row.
-bool WriteLogRow(HANDLE out, const LogTime& time, const FollowStep& step);
+// holds no half row; columns: the file's header's.
+bool WriteLogRow(HANDLE out, const LogTime& time, const FollowStep& step, uint32_t columns);

@@ -6,15 +6,6 @@
 
 namespace {
 
-// Every column zorlog has written, in its order; each header is the first
-// kLogColumnsFirst, kLogColumnsCeiling or kLogColumnsStacks of them.
-const char kColumns[] =
-    "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
-    "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
-    "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
-    "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
-    "stack_reserved_mb";
-
 enum Column {
   kTime,
   kPid,
@@ -33,22 +24,28 @@ enum Column {
   kKinds,
   kThreads = kKinds + 2 * kRegionKinds,
   kStackCommitted,
-  kStackReserved
+  kStackReserved,
+  kOffset,
+  kBits,
+  kSession,
+  kUser
 };
 
-// Where column n's name starts in kColumns, and its length.
+// Where column n's name starts in kLogColumns, and its length.
 const char* ColumnName(uint32_t n, uint32_t* length) {
-  const char* p = kColumns;
+  const char* p = kLogColumns;
   for (; n; --n) p = strchr(p, ',') + 1;
   const char* end = strchr(p, ',');
   *length = static_cast<uint32_t>(end ? end - p : strlen(p));
   return p;
 }
 
-// Empty where the process had no known 32-bit ceiling, and in the columns
-// of the threads' stacks when they were not read.
+// Empty where the process had no known 32-bit ceiling, in the columns of
+// the threads' stacks when they were not read, and where the session and
+// user could not be.
 bool MayBeEmpty(uint32_t column) {
-  return (column >= kCeiling && column <= kLargestUsableBelow2G) || column >= kThreads;
+  return (column >= kCeiling && column <= kLargestUsableBelow2G) ||
+         (column >= kThreads && column <= kStackReserved) || column >= kSession;
 }
 
 bool Digits(const char* p, int n, int* value) {
@@ -74,18 +71,15 @@ bool ParseTime(const char* p, uint32_t length, LogTime* t) {
 }  // namespace
 
 bool LogReader::Header(const char* line, uint32_t length) {
-  static const uint32_t kHeaders[] = {kLogColumnsFirst, kLogColumnsCeiling, kLogColumnsStacks};
-  for (uint32_t columns : kHeaders) {
-    uint32_t nameLength;
-    const char* last = ColumnName(columns - 1, &nameLength);
-    if (static_cast<uint32_t>(last + nameLength - kColumns) == length &&
-        !memcmp(line, kColumns, length)) {
-      columns_ = columns;
-      history_->Clear();
-      return true;
-    }
-  }
-  return false;
+  columns_ = LogHeaderColumns(line, length);
+  if (!columns_) return false;
+  history_->Clear();
+  trend_.Clear();
+  return true;
+}
+
+int32_t LogReader::TrendMinutes() const {
+  return trend_.MinutesTo(static_cast<uint32_t>(CeilingMbOf(last_.ceiling, last_.limitMb)));
 }
 
 bool LogReader::LooksLikeRow(const char* line, uint32_t length) const {
@@ -109,18 +103,30 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
     says.Add("the time is not YYYY-MM-DDTHH:MM:SS");
     return false;
   }
-  uint64_t v[kLogColumnsStacks] = {};
-  bool present[kLogColumnsStacks] = {};
+  uint64_t v[kLogColumnsAll] = {};
+  bool present[kLogColumnsAll] = {};
+  ZChar user[kUserUnits] = {0};
   for (uint32_t c = kPid; c < columns_; ++c) {
     present[c] = f.length[c] != 0;
-    if ((!present[c] && MayBeEmpty(c)) || ParseCsvNumber(f.text[c], f.length[c], false, &v[c]))
+    if (!present[c] && MayBeEmpty(c)) continue;
+    // The offset alone may be below 0: its sign is kept apart.
+    const bool minus = c == kOffset && f.text[c][0] == '-';
+    if (c == kUser
+            ? Unquote(f.text[c], f.length[c], user, kUserUnits)
+            : ParseCsvNumber(f.text[c] + minus, f.length[c] - minus, false, &v[c]) &&
+                  (c != kBits || v[c] == 32 || v[c] == 64) && (c != kOffset || v[c] <= 24 * 60)) {
+      if (minus) v[c] = 0 - v[c];
       continue;
+    }
     uint32_t nameLength;
     const char* name = ColumnName(c, &nameLength);
     char quoted[40];
     CharBuilder q(quoted, sizeof quoted);
     for (uint32_t i = 0; i < nameLength; ++i) q.Put(name[i]);
-    says.Add(quoted).Add(present[c] ? " is not a whole number" : " is empty");
+    says.Add(quoted).Add(!present[c]  ? " is empty"
+                         : c == kUser ? "'s quotes are wrong"
+                         : c == kBits ? " is not 32 or 64"
+                                      : " is not a whole number");
     return false;
   }
   const auto mb = [](uint64_t value) {
@@ -141,6 +147,10 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
   s.stats.regions = mb(v[kRegions]);
   s.ceiling = TargetCeiling();
   s.ceiling.known = present[kCeiling];
+  s.ceiling.is64Bit = v[kBits] == 64;  // older rows cannot tell it from an unread ceiling
+  s.sessionKnown = present[kSession];
+  s.session = mb(v[kSession]);
+  ZCopy(s.user, kUserUnits, user);
   s.ceiling.mb = mb(v[kCeiling]);
   s.stats.usableFree = v[kUsableFree] << 20;
   s.stats.largestUsable = v[kLargestUsable] << 20;
@@ -153,11 +163,25 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
   threads_ = mb(v[kThreads]);
   stackCommittedMb_ = v[kStackCommitted];
   stackReservedMb_ = v[kStackReserved];
-  lastTime_ = time;
-  HistoryReading reading = ReadingOf(
-      HistorySeconds(time.year, time.month, time.day, time.hour, time.minute, time.second), s);
+  // Placed by UTC where the row has its offset, so that an hour repeated when
+  // daylight saving ends is drawn once each; labelled by its local time.
+  const int64_t local =
+      HistorySeconds(time.year, time.month, time.day, time.hour, time.minute, time.second);
+  const int32_t offset = present[kOffset] ? static_cast<int32_t>(int64_t(v[kOffset])) * 60 : 0;
+  time.offsetMin = offset / 60;
+  HistoryReading reading = ReadingOf(local - offset, s);
+  reading.label = offset;
   // The first rows knew no ceiling: their largest free block stands in.
   if (columns_ == kLogColumnsFirst) reading.mb[kSeriesLargestUsable] = mb(v[kLargestFree]);
   history_->Add(reading);
+  // The live rule's trend: a new process, or a time that goes back, starts
+  // it again; the rows' seconds stand for the tick.
+  if (!hasRow_ || s.pid != lastPid_ || reading.time < trendAt_ || reading.time - trendAt_ > 86400)
+    trend_.Clear();
+  trendAt_ = reading.time;
+  lastPid_ = s.pid;
+  hasRow_ = true;
+  trend_.Add(static_cast<uint32_t>(reading.time * 1000), s.virtualMb);
+  lastTime_ = time;
   return true;
 }

@@ -1,14 +1,12 @@
-// A zorlog CSV read back: every row into the history, the last one kept as
-// the step it was written from, for the figures.
+// A zorlog CSV read back: every row into the history, placed by its time
+// and offset where it has one, the last one kept as the step it was written
+// from, for the figures, with the trend its rows give by the live rule.
 #pragma once
 #include "log/log_row.h"
 #include "map/csv_reader.h"
 #include "map/history.h"
 #include "monitor/follow.h"
-
-// The columns of each header zorlog has written: the first rows had no
-// ceiling, the next ones add the threads' stacks.
-enum { kLogColumnsFirst = 10, kLogColumnsCeiling = 20, kLogColumnsStacks = 23 };
+#include "monitor/warning.h"
 
 class LogReader : public CsvReader {
  public:
@@ -18,6 +16,9 @@ class LogReader : public CsvReader {
   // The last row, as zorlog's step had it (row false before any).
   const FollowStep& Last() const { return last_; }
   const LogTime& LastTime() const { return lastTime_; }
+  // Minutes from the last row to its ceiling, as zormap's live figures say
+  // them, from the rows of its process.
+  int32_t TrendMinutes() const;
   // Columns the first header lacked: false in older files or when empty.
   bool HasStacks() const { return hasStacks_; }
   uint32_t Threads() const { return threads_; }
@@ -37,4 +38,8 @@ class LogReader : public CsvReader {
   bool hasStacks_ = false;
   uint32_t threads_ = 0;
   uint64_t stackCommittedMb_ = 0, stackReservedMb_ = 0;
+  Trend trend_;
+  int64_t trendAt_ = 0;  // the placement of the trend's last row
+  uint32_t lastPid_ = 0;
+  bool hasRow_ = false;
 };

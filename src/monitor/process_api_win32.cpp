@@ -16,6 +16,7 @@ typedef BOOL(WINAPI* ThreadWalkProc)(HANDLE, THREADENTRY32*);
 typedef HANDLE(WINAPI* OpenThreadProc)(DWORD, BOOL, DWORD);
 typedef LONG(WINAPI* NtQueryProc)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 typedef LONG(WINAPI* NextThreadProc)(HANDLE, HANDLE, ACCESS_MASK, ULONG, ULONG, PHANDLE);
+typedef BOOL(WINAPI* SessionProc)(DWORD, DWORD*);
 
 // The leading fields of THREAD_BASIC_INFORMATION and PROCESS_BASIC_INFORMATION.
 struct ThreadBasics {
@@ -53,7 +54,8 @@ class Win32ProcessApi : public ProcessApi {
         openThread_(Bind<OpenThreadProc>(L"kernel32.dll", "OpenThread")),
         queryThread_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationThread")),
         queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")),
-        nextThread_(Bind<NextThreadProc>(L"ntdll.dll", "NtGetNextThread")) {}
+        nextThread_(Bind<NextThreadProc>(L"ntdll.dll", "NtGetNextThread")),
+        session_(Bind<SessionProc>(L"kernel32.dll", "ProcessIdToSessionId")) {}
 
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
@@ -204,6 +206,34 @@ class Win32ProcessApi : public ProcessApi {
     *address = reinterpret_cast<uintptr_t>(info.block);
     return true;
   }
+  bool ProcessSession(uint32_t pid, uint32_t* session) override {
+    DWORD id = 0;
+    if (!session_ || !session_(pid, &id)) return false;
+    *session = id;
+    return true;
+  }
+  bool ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) override {
+    HANDLE token = nullptr;
+    if (!units || !::OpenProcessToken(h, TOKEN_QUERY, &token)) return false;
+    // A TOKEN_USER with its SID: the SID is at most 68 bytes.
+    union {
+      TOKEN_USER owner;
+      BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD size = 0;
+    const bool read = ::GetTokenInformation(token, TokenUser, &info, sizeof info, &size) != FALSE;
+    ::CloseHandle(token);
+    wchar_t name[kUserUnits], domain[kUserUnits];
+    DWORD nameUnits = kUserUnits, domainUnits = kUserUnits;
+    SID_NAME_USE use;
+    if (!read || !::LookupAccountSidW(nullptr, info.owner.User.Sid, name, &nameUnits, domain,
+                                      &domainUnits, &use))
+      return false;
+    ZBuilder b(user, units);
+    if (domain[0]) b.Add(domain).AddAscii("\\");
+    b.Add(name);
+    return !b.Truncated();
+  }
 
  private:
   ImageFileNameProc imageFileName_;
@@ -215,6 +245,7 @@ class Win32ProcessApi : public ProcessApi {
   OpenThreadProc openThread_;
   NtQueryProc queryThread_, queryProcess_;
   NextThreadProc nextThread_;  // Vista on
+  SessionProc session_;        // not on NT 4 nor every build of Windows 2000
 };
 
 }  // namespace

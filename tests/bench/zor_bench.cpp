@@ -228,7 +228,7 @@ int BenchLogRow(int runs, bool maps) {
     follower->Step(&step, watch.Sink());
     const LogTime time = LocalTimeOf(ClockMs() / 1000);
     watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
-    WriteLogRow(nul, time, step);
+    WriteLogRow(nul, time, step, kLogColumnsAll);
     return static_cast<uint32_t>((step.stats.committed + step.stats.reserved) >> 10);
   };
   int result = CompareWithBareWalk(runs, "row", row);

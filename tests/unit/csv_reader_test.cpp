@@ -19,8 +19,10 @@ const std::string kWithCeiling =
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
     "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
+const std::string kWithStacks = kWithCeiling.substr(0, kWithCeiling.size() - 2) +
+                                ",threads,stack_committed_mb,stack_reserved_mb\r\n";
 // What zorlog writes now.
-const std::string kWithStacks = kLogHeader;
+const std::string kAll = kLogHeader;
 
 bool Feed(CsvReader& reader, const std::string& text, size_t chunk) {
   for (size_t i = 0; i < text.size(); i += chunk)
@@ -49,6 +51,12 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
        300},
       {kWithCeiling + row + ",,,,,90,0,300,0,610,500\n", 1, 0, "", 1500, kNoFigure},
       {kWithStacks + row + ceiling + ",12,3,40\r\n", 1, 0, "", 1500, 300},
+      {kAll + row + ceiling + ",12,3,40,-300,32,1,\"CAD\\x\"\r\n2024-05-01T10:00:01" +
+           row.substr(19) + ceiling + ",,,,-300,64,,\r\n",
+       2, 0, "", 1500, 300},
+      {kAll + row + ceiling + ",,,,60,48,,\r\n", 0, 0, "line 2: bits is not 32 or 64", 0, 0},
+      {kAll + row + ceiling + ",,,,60,32,,\"a\"b\"\r\n", 0, 0, "line 2: user's quotes are wrong",
+       0, 0},
       {kWithCeiling + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) +
            ceiling + "\r\n",
        0, 0, "line 4: the time is not YYYY-MM-DDTHH:MM:SS", 0, 0},
@@ -81,6 +89,26 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
       history->Column(c.rows - 1, kHistoryBuckets, &p);
       EXPECT_EQ(p.range[kSeriesLargestUsable].min, c.usableMb) << what;
     }
+}
+
+// The hour repeated when daylight saving ends: rows with their offset are
+// placed an hour apart, each labelled by its own local time; older rows,
+// which have none, fall on the same second.
+TEST(LogReader, PlacesRowsByTheirTimeAndOffset) {
+  const std::string row = "2024-10-27T02:30:00,42,1500,1000,500,2000,900,700,1500,0";
+  const std::string rest = ",2047,500,300,200,90,0,300,0,610,500,,,";
+  for (bool offsets : {true, false}) {
+    const std::string text = offsets ? kAll + row + rest + ",120,32,,\r\n" + row + rest +
+                                           ",60,32,,\r\n"
+                                     : kWithStacks + row + rest + "\r\n" + row + rest + "\r\n";
+    auto history = std::make_unique<History>();
+    LogReader reader(history.get());
+    ASSERT_TRUE(Feed(reader, text, 64)) << Error(reader);
+    EXPECT_EQ(history->Filled(), offsets ? 3601u : 1u);
+    HistoryPoint p;
+    history->Column(history->Filled() - 1, kHistoryBuckets, &p);
+    EXPECT_EQ(p.from + p.label, HistorySeconds(2024, 10, 27, 2, 30, 0)) << offsets;
+  }
 }
 
 TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {

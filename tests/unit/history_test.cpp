@@ -104,6 +104,31 @@ TEST(History, AClockSetBackCountsWhereItsTimeFalls) {
   EXPECT_EQ(h->Readings(), 4u);
 }
 
+// A live session's readings a second apart on the tick, whatever the local
+// clock does: each in a bucket of its own, labelled with the local time it had.
+TEST(History, LiveReadingsArePlacedByTheTickAndOnlyLabelledByTheClock) {
+  const int64_t t = HistorySeconds(2024, 10, 27, 2, 59, 58);
+  const struct {
+    int64_t jump;  // the local clock's step before the third reading
+    uint32_t tick;
+  } cases[] = {{-3600, 1000}, {3600, 1000}, {366 * 86400, 1000}, {0, 0xFFFFF000u}};
+  for (const auto& c : cases) {
+    auto h = std::make_unique<History>();
+    HistoryClock clock;
+    for (uint32_t i = 0; i < 4; ++i) {
+      HistoryReading r = {0, {10 + i, kNoFigure, kNoFigure}};
+      clock.Place(c.tick + i * 1000, t + i + (i >= 2 ? c.jump : 0), &r);
+      EXPECT_EQ(h->Add(r).bucket, i) << c.jump;
+    }
+    HistoryPoint p;
+    h->Column(3, kHistoryBuckets, &p);
+    ZChar text[kStripPointUnits], when[kHistoryTimeUnits];
+    FormatHistoryPoint(p, text, kStripPointUnits);
+    FormatHistoryTime(t + 3 + c.jump, when);
+    EXPECT_EQ(Narrow(text), Narrow(when) + ", 1 reading: virtual size 13 MB") << c.jump;
+  }
+}
+
 TEST(History, LabelsFallOnRoundTimesAtLeastTheSpacingApart) {
   struct Case {
     int64_t first, last;  // the first and the last reading's time

@@ -120,7 +120,8 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(
       std::string(row),
-      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,\r\n");
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,,0,32,,"
+      "\r\n");
   EXPECT_EQ(n, strlen(row));
   step.ceiling.known = true;
   step.ceiling.mb = 2047;
@@ -133,12 +134,35 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   step.threads.committed[kUseStack] = (9ull << 20) + 4096;
   step.threads.reserved[kUseStack] = 203ull << 20;
   step.threads.reserved[kUseOther] = 333ull << 20;
-  FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
-  EXPECT_EQ(std::string(row),
-            "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
-            "2047,511,300,200,90,0,300,0,0,536,212,9,203\r\n");
-  // The header names the same twenty-three columns.
-  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 22);
+  step.sessionKnown = true;
+  step.session = 2;
+  ZCopy(step.user, kUserUnits, ZT("CAD\\a\"b"));
+  // Each shape a header of this or an earlier version asks for: a file
+  // appended to keeps its own.
+  const std::string whole =
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
+      "2047,511,300,200,90,0,300,0,0,536,212,9,203,-300,32,2,\"CAD\\a\"\"b\"\r\n";
+  for (uint32_t columns :
+       {kLogColumnsFirst, kLogColumnsCeiling, kLogColumnsStacks, kLogColumnsAll}) {
+    FormatLogRow({2026, 1, 2, 3, 4, 5, -300}, step, row, sizeof row, columns);
+    size_t end = 0;
+    for (uint32_t n = 0; n < columns; ++end) n += whole[end] == ',' || whole[end] == '\r';
+    EXPECT_EQ(std::string(row), whole.substr(0, end - 1) + "\r\n") << columns;
+    // The header of that shape, and only ours, is known by its columns.
+    std::string header = kLogColumns;
+    size_t cut = 0;
+    for (uint32_t n = 0; n < columns && cut != std::string::npos; ++n)
+      cut = header.find(',', cut + (n > 0));
+    header = header.substr(0, cut);
+    EXPECT_EQ(LogHeaderColumns(header.data(), header.size()), columns) << header;
+    EXPECT_EQ(LogHeaderColumns(header.data(), header.size() - 1), 0u) << header;
+  }
+  step.ceiling.is64Bit = true;
+  step.sessionKnown = false;
+  step.user[0] = 0;
+  FormatLogRow({2026, 1, 2, 3, 4, 5, 60}, step, row, sizeof row);
+  EXPECT_EQ(std::string(row).substr(std::string(row).find(",203,")), ",203,60,64,,\r\n");
+  EXPECT_EQ(std::string(kLogHeader), std::string(kLogColumns) + "\r\n");
 }
 
 // The clocks as zorlog reads them, run through a schedule of real time: the
