@@ -111,11 +111,31 @@ const char kHeader[] =
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
     "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
-    "stack_reserved_mb";
+    "stack_reserved_mb,utc_offset_min,bits,session,user";
 
-// A row's fields by column name: numbers, and the time.
+// Minutes east of UTC now, and this process's user name as UTF-8: the
+// target runs as the test does.
+long long OffsetMinutes() {
+  FILETIME utc, local;
+  GetSystemTimeAsFileTime(&utc);
+  FileTimeToLocalFileTime(&utc, &local);
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                  f.dwLowDateTime);
+  };
+  return (ticks(local) - ticks(utc)) / 600000000;
+}
+
+std::string UserOfThisProcess() {
+  wchar_t user[128];
+  DWORD units = 128;
+  return GetUserNameW(user, &units) ? Utf8(user) : "?";
+}
+
+// A row's fields by column name: numbers, and the time and user.
 struct Row {
-  std::string time;
+  std::string time, user;
+  long long offset = 0;
   std::map<std::string, unsigned long long> n;
   unsigned long long operator[](const char* column) const { return n.at(column); }
 };
@@ -126,9 +146,19 @@ bool ParseRow(const std::string& line, Row* row) {
     std::istringstream in(out == &names ? kHeader : line);
     for (std::string f; std::getline(in, f, ',');) out->push_back(f);
   }
-  if (fields.size() != names.size() || fields[0].size() != 19 || fields[0][10] != 'T') return false;
+  if (fields.size() + 1 < names.size() || fields.size() > names.size() || fields[0].size() != 19 ||
+      fields[0][10] != 'T')
+    return false;
   row->time = fields[0];
+  if (fields.size() + 1 == names.size()) fields.push_back("");  // the user, empty
+  row->user = fields.back();
+  fields.pop_back();
   for (size_t i = 1; i < fields.size(); ++i) {
+    if (names[i] == "utc_offset_min" && fields[i][0] == '-') {
+      row->offset = -std::stoll(fields[i].substr(1));
+      continue;
+    }
+    if (names[i] == "session" && fields[i].empty()) continue;
     if (fields[i].empty() || fields[i].find_first_not_of("0123456789") != std::string::npos)
       return false;
     row->n[names[i]] = std::stoull(fields[i]);
@@ -187,6 +217,13 @@ TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTarget
     EXPECT_EQ(row["limit_mb"], limitMb) << lines[i];
     EXPECT_EQ(row["ceiling_mb"], limitMb) << lines[i];
     EXPECT_LE(row["largest_usable_mb"], row["largest_free_mb"]) << lines[i];
+    // Whose process, and what the time is against UTC here.
+    EXPECT_EQ(row["bits"], 32u) << lines[i];
+    EXPECT_EQ(row.offset, OffsetMinutes()) << lines[i];
+    const std::string user = "\\" + UserOfThisProcess() + "\"";
+    EXPECT_EQ(row.user.substr(0, 1), "\"") << lines[i];
+    EXPECT_EQ(row.user.substr(row.user.size() - std::min(row.user.size(), user.size())), user)
+        << lines[i];
     unsigned long long kinds = 0;
     for (const char* k : {"image", "mapped", "private"})
       kinds += row[(std::string(k) + "_committed_mb").c_str()] +
@@ -356,21 +393,36 @@ TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
   }
 }
 
-TEST(ZorLog, RefusesToAppendToALogOfAnotherKindAndLeavesItAsItWas) {
+// A file an earlier version began goes on in its own shape (a nightly task
+// that appends to it keeps working); one of another kind is left as it was.
+TEST(ZorLog, AppendsToAnEarlierVersionsLogInItsShapeAndRefusesAnotherKind) {
   TargetProcess target;
   ASSERT_TRUE(target.Start(L""));
   const std::wstring csv = TempFile(L"old.csv");
   const std::string old =
       "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
       "peak_virtual_mb,limit_mb\r\n2026-12-07T11:37:03,32,1042,19,1022,3053,1916,75,1042,4095\r\n";
-  HANDLE file = CreateFileW(csv.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n;
-  WriteFile(file, old.data(), static_cast<DWORD>(old.size()), &n, nullptr);
-  CloseHandle(file);
-  ZorLog log;
-  EXPECT_EQ(log.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())), 1u);
-  EXPECT_NE(log.Err().at(0).find("does not begin with this version's header"), std::string::npos);
-  EXPECT_EQ(ReadAll(csv), old);
+  for (const std::string& text : {old, "base,size,state" + old.substr(old.find('\r'))}) {
+    HANDLE file = CreateFileW(csv.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+    CloseHandle(file);
+    ZorLog log;
+    const bool earlier = text == old;
+    EXPECT_EQ(log.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())),
+              earlier ? 0u : 1u);
+    const std::string now = ReadAll(csv);
+    EXPECT_EQ(now.substr(0, text.size()), text);
+    if (earlier) {
+      const std::vector<std::string> lines = Lines(now);
+      ASSERT_EQ(lines.size(), 3u);
+      EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), ','), 9) << lines[2];
+    } else {
+      EXPECT_EQ(now, text);
+      EXPECT_NE(log.Err().at(0).find("does not begin with a header zorlog writes"),
+                std::string::npos);
+    }
+  }
   DeleteFileW(csv.c_str());
 }
 

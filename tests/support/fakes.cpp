@@ -171,6 +171,21 @@ bool FakeProcessApi::QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* ad
   return true;
 }
 
+bool FakeProcessApi::ProcessSession(uint32_t pid, uint32_t* session) {
+  FakeProcess* p = Find(pid);
+  if (!p || !p->sessionKnown) return false;
+  *session = p->session;
+  return true;
+}
+
+bool FakeProcessApi::ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) {
+  ++ownerLookups;
+  FakeProcess* p = Of(h);
+  if (!p || p->user.empty()) return false;
+  ZCopy(user, units, p->user.c_str());
+  return true;
+}
+
 bool FakeProcessApi::IsWow64Process(ProcessHandle h, bool* wow64) {
   FakeProcess* p = h ? Of(h) : nullptr;
   if (h && !p) return false;

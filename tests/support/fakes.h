@@ -36,8 +36,11 @@ struct FakeProcess {
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
-  uint64_t processBlock = 0;  // 0: the query fails
+  uint64_t processBlock = 0;                        // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
+  bool sessionKnown = false;
+  uint32_t session = 0;
+  ZString user;  // empty: it cannot be read
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
@@ -62,7 +65,7 @@ class FakeProcessApi : public ProcessApi {
   std::function<void(uint32_t pid)> afterClose;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
-  int threadLists = 0;
+  int threadLists = 0, ownerLookups = 0;
   std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
   size_t OpenHandles() const { return open_.size(); }
 
@@ -82,6 +85,8 @@ class FakeProcessApi : public ProcessApi {
   ProcessHandle OpenThread(uint32_t tid) override;
   bool QueryThreadBlock(ProcessHandle thread, uint64_t* address) override;
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
+  bool ProcessSession(uint32_t pid, uint32_t* session) override;
+  bool ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) override;
 
  private:
   // A handle stays with the process it opened, even when a later one is

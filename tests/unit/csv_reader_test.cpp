@@ -55,8 +55,8 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
            row.substr(19) + ceiling + ",,,,-300,64,,\r\n",
        2, 0, "", 1500, 300},
       {kAll + row + ceiling + ",,,,60,48,,\r\n", 0, 0, "line 2: bits is not 32 or 64", 0, 0},
-      {kAll + row + ceiling + ",,,,60,32,,\"a\"b\"\r\n", 0, 0, "line 2: user's quotes are wrong",
-       0, 0},
+      {kAll + row + ceiling + ",,,,60,32,,\"a\"b\"\r\n", 0, 0, "line 2: user's quotes are wrong", 0,
+       0},
       {kWithCeiling + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) +
            ceiling + "\r\n",
        0, 0, "line 4: the time is not YYYY-MM-DDTHH:MM:SS", 0, 0},
@@ -98,9 +98,9 @@ TEST(LogReader, PlacesRowsByTheirTimeAndOffset) {
   const std::string row = "2024-10-27T02:30:00,42,1500,1000,500,2000,900,700,1500,0";
   const std::string rest = ",2047,500,300,200,90,0,300,0,610,500,,,";
   for (bool offsets : {true, false}) {
-    const std::string text = offsets ? kAll + row + rest + ",120,32,,\r\n" + row + rest +
-                                           ",60,32,,\r\n"
-                                     : kWithStacks + row + rest + "\r\n" + row + rest + "\r\n";
+    const std::string text = offsets
+                                 ? kAll + row + rest + ",120,32,,\r\n" + row + rest + ",60,32,,\r\n"
+                                 : kWithStacks + row + rest + "\r\n" + row + rest + "\r\n";
     auto history = std::make_unique<History>();
     LogReader reader(history.get());
     ASSERT_TRUE(Feed(reader, text, 64)) << Error(reader);

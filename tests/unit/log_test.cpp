@@ -233,6 +233,7 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   system.totalVirtual = 3071ull << 20;
   ResetSystemInfoCache();
   TargetFollower follower(ZT("xtop.exe"), 0);
+  follower.ReadOwners();
   ZChar error[kFollowErrorUnits];
   ASSERT_TRUE(follower.Start(error));
   auto statuses = [](const FollowStep& s) {
@@ -251,6 +252,9 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
   p.header = ImageHeader(false);
+  p.sessionKnown = true;
+  p.session = 3;
+  p.user = Z("CAD\\ann");
   follower.Step(&step);
   EXPECT_EQ(statuses(step),
             "connected to xtop.exe (PID 7): ceiling 2047 MB, not large-address-aware;");
@@ -264,6 +268,10 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   follower.Step(&step);
   EXPECT_EQ(step.virtualMb, 1u);
   EXPECT_EQ(step.peakMb, 2u);
+  // Whose it is, looked up once for the process, in every row.
+  EXPECT_EQ(Narrow(step.user) + " " + std::to_string(step.session), "CAD\\ann 3");
+  EXPECT_TRUE(step.sessionKnown);
+  EXPECT_EQ(api.ownerLookups, 1);
 
   // Gone between the lookup and the walk: every line of the interval kept.
   p.exitCode = 0xC0000017;

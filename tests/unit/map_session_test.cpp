@@ -218,7 +218,7 @@ TEST(MapSession, AnArgumentWithAFoldersMarkOrEndingInCsvIsAFile) {
     const char* arg;
     bool file;
   } cases[] = {{"xtop.exe", false}, {"C:\\logs\\a.csv", true}, {"a.csv", true},
-               {"A.CSV", true},     {".\\xtop.exe", true},      {"csv", false},
+               {"A.CSV", true},     {".\\xtop.exe", true},     {"csv", false},
                {"1234", false},     {"logs/x", true}};
   for (const auto& c : cases) EXPECT_EQ(IsFileArgument(Z(c.arg).c_str()), c.file) << c.arg;
 }
