@@ -36,6 +36,7 @@ bool MapSession::Follow(const ZChar* name, uint32_t pid, ZChar* reason) {
   figuresText_[0] = 0;
   history_.Clear();
   clock_.Clear();
+  openedFile_[0] = 0;  // a live reading is named by its process and time
   Restart();
   const bool running = !pid || follower_.Start(reason);
   if (!running) state_ = kMapNoTarget;

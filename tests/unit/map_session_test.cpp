@@ -210,6 +210,9 @@ TEST(MapSession, AnOpenedMapProposesItsOwnNameAgain) {
     rig.session->ShowSavedMap(Z(path).c_str(), map);
     EXPECT_EQ(rig.SavedAs(), std::string(strrchr(path, '\\') + 1) + " 1");
   }
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  rig.Step(11);
+  EXPECT_EQ(rig.SavedAs(), "xtop-7-20260102-140211.csv 2");
 }
 
 // What Explorer's Open with, a drop on the icon or a shortcut give: a file.
