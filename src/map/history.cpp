@@ -96,7 +96,9 @@ void HistoryClock::Place(uint32_t tick, int64_t local, HistoryReading* r) {
   }
   lastTick_ = tick;
   r->time = start_ + static_cast<int64_t>(elapsedMs_ / 1000);
-  r->label = static_cast<int32_t>(local - r->time);
+  // A clock set wildly (millennia) labels at the furthest a label reaches.
+  const int64_t label = local - r->time, most = 0x7FFFFFFF;
+  r->label = static_cast<int32_t>(label > most ? most : label < -most ? -most : label);
 }
 
 HistoryReading ReadingOf(int64_t time, const FollowStep& step) {

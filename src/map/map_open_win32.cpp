@@ -20,7 +20,8 @@ bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, siz
   MapReader map;
   SavedKind kind = kSavedLog;
   const bool ok = ReadSavedFile(path, &log, &map, &kind, error, units);
-  if (ok && kind == kSavedLog) session->ShowLog(path, *rows, log.Last(), log.TrendMinutes(), log.Skipped());
+  if (ok && kind == kSavedLog)
+    session->ShowLog(path, *rows, log.Last(), log.TrendMinutes(), log.Skipped());
   if (ok && kind == kSavedMap) session->ShowSavedMap(path, map);
   free(room);  // a History holds nothing else
   return ok;

@@ -21,7 +21,6 @@ void MapSession::Open(const ZChar* path) {
   map_ = AddressMap();
   figures_ = MapFigures();
   readingPid_ = 0;
-  readingTime_ = MapTime();
   openedFile_[0] = 0;
   ZBuilder(opened_, kMapTitleUnits).Add(ZFileName(path));
 }
