@@ -83,6 +83,17 @@ class MapRun {
   std::wstring name_, copy_;
 };
 
+std::wstring WriteTemp(const wchar_t* name, const std::string& text) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = temp + std::wstring(name);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
 unsigned long long Address(const std::string& answer) {
   size_t at = answer.find(' ');
   return at == std::string::npos ? 0 : std::stoull(answer.substr(at + 1), nullptr, 16);
@@ -386,14 +397,8 @@ TEST(ZorMap, WithoutAnyConsoleASaveShowsNothingAndARefusedFileSaysWhyInABox) {
     EXPECT_EQ(code, 1u);
     // A file refused with nobody's console to say it on: a person started
     // it, so a box says why, and the exit follows its closing.
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring broken = std::wstring(temp) + L"zormap-e2e-refused.csv";
-    const std::string text = std::string(kLogHeader) + "2026-01-02T03:04:05,x\r\n";
-    HANDLE file = CreateFileW(broken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
-    CloseHandle(file);
+    const std::wstring broken =
+        WriteTemp(L"zormap-e2e-refused.csv", kLogHeader + std::string("2026-01-02T03:04:05,x\r\n"));
     ZorRun opened;
     ASSERT_TRUE(opened.Launch(L"\"" + broken + L"\"", BinDir() + L"zormap.exe"));
     HWND box = nullptr;
@@ -548,20 +553,15 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
 
   // A log climbing 100 MB a minute to 3,800 of 4,095 MB: its trend in
   // minutes, its ceiling's figure.
-  const std::wstring climbing = std::wstring(temp) + L"zormap-e2e-climbing.csv";
   std::string climb = kLogHeader;
   for (int i = 0; i <= 30; ++i) {
-    const int mb = 3800 - (30 - i) * 10;
     char row[200];
     snprintf(row, sizeof row,
-             "2026-03-29T01:%02d:%02d,7,%d,0,%d,0,0,9,%d,4095,4095,295,295,295,0,0,0,0,0,0,,,,60,"
-             "32,1,\r\n",
-             i / 10, i % 10 * 6, mb, mb, mb);
+             "2026-03-29T01:%02d:%02d,7,%d,0,0,0,0,9,0,4095,4095,0,0,0,0,0,0,0,0,0,,,,60,32,,\r\n",
+             i / 10, i % 10 * 6, 3500 + i * 10);
     climb += row;
   }
-  file = CreateFileW(climbing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  WriteFile(file, climb.data(), static_cast<DWORD>(climb.size()), &n, nullptr);
-  CloseHandle(file);
+  const std::wstring climbing = WriteTemp(L"zormap-e2e-climbing.csv", climb);
   MapRun climbs;
   ASSERT_TRUE(climbs.Start(L"\"" + climbing + L"\""));
   EXPECT_TRUE(Eventually([&] {

@@ -87,14 +87,6 @@ log_header = (b"time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_fre
               b"peak_virtual_mb,limit_mb")
 write("saved_file_fuzz", "log", b"\x06" + log_header + b"\r\nwaiting for a.exe\r\n"
       b"2024-05-01T10:00:00,42,1500,1000,500,2000,900,700,1500,0\r\n2024-05-01T10:00:0")
-newest = (log_header + b",ceiling_mb,usable_free_mb,largest_usable_mb,largest_usable_below_2g_mb,"
-          b"image_committed_mb,image_reserved_mb,mapped_committed_mb,mapped_reserved_mb,"
-          b"private_committed_mb,private_reserved_mb,threads,stack_committed_mb,stack_reserved_mb,"
-          b"utc_offset_min,bits,session,user")
-write("saved_file_fuzz", "log_newest", b"\x09" + newest + b"\r\n"
-      b"2024-10-27T02:30:00,42,1500,1000,500,2000,900,700,1500,0,2047,500,300,200,90,0,300,0,610,"
-      b"500,12,3,40,120,32,1,\"CAD\\a\"\"b\"\r\n"
-      b"2024-10-27T02:30:00,42,1500,1000,500,2000,900,700,1500,0,,,,,90,0,300,0,610,500,,,,-330,64,,\r\n")
 write("saved_file_fuzz", "map", b"\x20" + b"base,size,state,type,protect,allocation_base,name,use\r\n"
       b"0x00010000,4096,commit,private,0x4,0x00010000,\"thread 12\",stack\r\n"
       b"0x00400000,4096,commit,image,0x2,0x00400000,\"C:\\a,\"\"b\"\".exe\",\r\n")

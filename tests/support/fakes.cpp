@@ -173,17 +173,13 @@ bool FakeProcessApi::QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* ad
 
 bool FakeProcessApi::ProcessSession(uint32_t pid, uint32_t* session) {
   FakeProcess* p = Find(pid);
-  if (!p || !p->sessionKnown) return false;
-  *session = p->session;
-  return true;
+  return p && p->session >= 0 && (*session = static_cast<uint32_t>(p->session), true);
 }
 
 bool FakeProcessApi::ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) {
-  ++ownerLookups;
   FakeProcess* p = Of(h);
-  if (!p || p->user.empty()) return false;
-  ZCopy(user, units, p->user.c_str());
-  return true;
+  ++ownerLookups;
+  return p && !p->user.empty() && (ZCopy(user, units, p->user.c_str()), true);
 }
 
 bool FakeProcessApi::IsWow64Process(ProcessHandle h, bool* wow64) {

@@ -36,11 +36,10 @@ struct FakeProcess {
   };
   std::vector<Thread> threads;
   bool threadsListable = true;
-  uint64_t processBlock = 0;                        // 0: the query fails
+  uint64_t processBlock = 0;  // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
-  bool sessionKnown = false;
-  uint32_t session = 0;
-  ZString user;  // empty: it cannot be read
+  int64_t session = -1;  // below 0, and an empty user: the system cannot say
+  ZString user;
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file

