@@ -5,6 +5,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "monitor/account_name_win32.h"
 #include "monitor/process_api.h"
 
 namespace {
@@ -223,16 +224,9 @@ class Win32ProcessApi : public ProcessApi {
     DWORD size = 0;
     const bool read = ::GetTokenInformation(token, TokenUser, &info, sizeof info, &size) != FALSE;
     ::CloseHandle(token);
-    wchar_t name[kUserUnits], domain[kUserUnits];
-    DWORD nameUnits = kUserUnits, domainUnits = kUserUnits;
-    SID_NAME_USE use;
-    if (!read || !::LookupAccountSidW(nullptr, info.owner.User.Sid, name, &nameUnits, domain,
-                                      &domainUnits, &use))
-      return false;
-    ZBuilder b(user, units);
-    if (domain[0]) b.Add(domain).AddAscii("\\");
-    b.Add(name);
-    return !b.Truncated();
+    // A second at most: a row is due, and a slow domain controller would
+    // otherwise hold it for as long as it takes to answer.
+    return read && NameOfAccount(info.owner.User.Sid, user, units, 1000);
   }
 
  private:
