@@ -192,19 +192,17 @@ TEST(MapSession, AnOpenedLogTellsItsTrendCeilingAndBits) {
   }
 }
 
-TEST(MapSession, AnOpenedMapProposesItsOwnNameAgain) {
+TEST(MapSession, AnOpenedMapProposesItsOwnNameAndALiveReadingItsOwnAgain) {
   SessionRig rig;
   rig.Start(7);
   ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  rig.Step(10);
   const std::string text = std::string(kMapCsvHeader) + "0x10000,4096,free,,0x0,0x0,\"\",\r\n";
-  for (const char* path : {"C:\\maps\\xtop-1234-20241201-101500.csv", "D:\\night map.csv"}) {
-    ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
-    rig.Step(10);
-    MapReader map;
-    ASSERT_TRUE(map.Feed(text.data(), text.size()) && map.Finish());
-    rig.session->ShowSavedMap(Z(path).c_str(), map);
-    EXPECT_EQ(rig.SavedAs(), std::string(strrchr(path, '\\') + 1) + " 1");
-  }
+  MapReader map;
+  ASSERT_TRUE(map.Feed(text.data(), text.size()) && map.Finish());
+  rig.session->ShowSavedMap(ZT("C:\\maps\\xtop-1234-20241201-101500.csv"), map);
+  EXPECT_EQ(rig.SavedAs(), "xtop-1234-20241201-101500.csv 1");
   ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
   rig.Step(11);
   EXPECT_EQ(rig.SavedAs(), "xtop-7-20260102-140211.csv 2");
