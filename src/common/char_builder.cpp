@@ -27,3 +27,15 @@ CharBuilder& CharBuilder::AddUtf8(const ZChar* s) {
   }
   return *this;
 }
+
+CharBuilder& CharBuilder::AddCsvQuoted(const ZChar* s) {
+  enum { kUnits = 1040 };  // a path of 520 units with every one a quote
+  ZChar quoted[kUnits + 1];
+  size_t n = 0;
+  for (; s && *s && n + 2 < kUnits; ++s) {
+    if (*s == '"') quoted[n++] = '"';
+    quoted[n++] = *s;
+  }
+  quoted[n] = 0;
+  return Add("\"").AddUtf8(quoted).Add("\"");
+}

@@ -27,12 +27,18 @@ class CharBuilder {
   }
   // UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
   CharBuilder& AddUtf8(const ZChar* s);
+  // In double quotes, a quote inside doubled, as CSV has it (null: "").
+  CharBuilder& AddCsvQuoted(const ZChar* s);
   void Put(char c) {
     if (len_ + 1 >= cap_) return;
     out_[len_++] = c;
     out_[len_] = 0;
   }
   size_t Length() const { return len_; }
+  // Keeps the first length chars.
+  void Cut(size_t length) {
+    if (length < len_) out_[len_ = length] = 0;
+  }
 
  private:
   char* out_;

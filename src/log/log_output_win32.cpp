@@ -10,8 +10,15 @@ LogTime LocalTimeOf(uint64_t second) {
   const uint64_t ticks = second * 10000000;
   FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, local;
   SYSTEMTIME st = {};
-  if (FileTimeToLocalFileTime(&utc, &local)) FileTimeToSystemTime(&local, &st);
-  return LogTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  int offsetMin = 0;
+  if (FileTimeToLocalFileTime(&utc, &local)) {
+    FileTimeToSystemTime(&local, &st);
+    const int64_t ahead = static_cast<int64_t>((static_cast<uint64_t>(local.dwHighDateTime) << 32) |
+                                               local.dwLowDateTime) -
+                          static_cast<int64_t>(ticks);
+    offsetMin = static_cast<int>(ahead / 600000000);  // 100 ns units in a minute
+  }
+  return LogTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, offsetMin};
 }
 
 bool Win32RowOutput::Size(uint64_t* bytes) {

@@ -9,7 +9,8 @@
 // The system clock in milliseconds since 1601, UTC.
 uint64_t ClockMs();
 
-// A UTC second of the system clock in local time, as the rows carry it.
+// A UTC second of the system clock in local time, as the rows carry it,
+// with the offset the system's time zone gave it.
 LogTime LocalTimeOf(uint64_t second);
 
 // The log's handle (append only), and for a file named with -o its path, so

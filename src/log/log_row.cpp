@@ -1,6 +1,7 @@
 #include "log/log_row.h"
 
-size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap) {
+size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap,
+                    uint32_t columns) {
   if (!cap) return 0;
   CharBuilder b(out, cap);
   AddLogTime(b, t);
@@ -30,6 +31,24 @@ size_t FormatLogRow(const LogTime& t, const FollowStep& s, char* out, size_t cap
         .Num(s.threads.reserved[kUseStack] >> 20);
   else
     b.Add(",,,");
+  if (columns > kLogColumnsStacks) {
+    b.Add(",");
+    if (t.offsetMin < 0) b.Add("-");
+    b.Num(static_cast<uint32_t>(t.offsetMin < 0 ? -t.offsetMin : t.offsetMin));
+    b.Add(s.ceiling.is64Bit ? ",64," : ",32,");
+    if (s.sessionKnown) b.Num(s.session);
+    // Quoted, a quote inside doubled: the name is the system's, not ours.
+    b.Add(",");
+    if (s.user[0]) b.AddCsvQuoted(s.user);
+  } else if (columns < kLogColumnsStacks) {
+    // An older file's shape: its first columns, all of them numbers.
+    uint32_t n = 0;
+    for (size_t at = 0; at < b.Length(); ++at)
+      if (out[at] == ',' && ++n == columns) {
+        b.Cut(at);
+        break;
+      }
+  }
   b.Add("\r\n");
   return b.Length();
 }

@@ -7,7 +7,10 @@
 #include "monitor/follow.h"
 #include "space/log_format.h"
 
-enum { kLogRowChars = 256 };
+// A user name may take a few hundred bytes as quoted UTF-8.
+enum { kLogRowChars = 1024 };
 
 // One CSV row with its line end, always terminated; returns its length.
-size_t FormatLogRow(const LogTime& time, const FollowStep& step, char* out, size_t cap);
+// columns: the header's, so that rows appended to an older file keep its shape.
+size_t FormatLogRow(const LogTime& time, const FollowStep& step, char* out, size_t cap,
+                    uint32_t columns = kLogColumnsAll);

@@ -67,9 +67,10 @@ int Usage(const wchar_t* error) {
 }
 
 // The file opened for appending and reading only, so nothing in it can be
-// overwritten. header: the file is empty and wants one. Null, with the
-// reason said, when it cannot be opened or holds rows of another kind.
-HANDLE OpenLog(const wchar_t* path, bool* header) {
+// overwritten. *columns: its header's, or 0 when the file is empty and wants
+// one. Null, with the reason said, when it cannot be opened or holds rows of
+// another kind.
+HANDLE OpenLog(const wchar_t* path, uint32_t* columns) {
   HANDLE file =
       CreateFileW(path, FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -77,24 +78,33 @@ HANDLE OpenLog(const wchar_t* path, bool* header) {
     SayError(L"cannot open for appending ", path);
     return nullptr;
   }
-  const DWORD length = lstrlenA(kLogHeader);
   char first[1024];
   DWORD n = 0;
-  if (!ReadFile(file, first, length, &n, nullptr)) {
+  if (!ReadFile(file, first, sizeof first, &n, nullptr)) {
     SayError(L"cannot read ", path);
     CloseHandle(file);
     return nullptr;
   }
-  *header = n == 0;
-  // No file ever holds two kinds of row.
-  if (n && (n != length || memcmp(first, kLogHeader, length) != 0)) {
+  DWORD end = 0;
+  while (end + 1 < n && (first[end] != '\r' || first[end + 1] != '\n')) ++end;
+  *columns = end + 1 < n ? LogHeaderColumns(first, end) : 0;
+  // No file ever holds two kinds of row; one of an earlier version's header
+  // goes on in that shape, so that a task appending to it keeps working.
+  if (n && !*columns) {
     wchar_t line[kConsoleLineUnits];
     ZBuilder(line, kConsoleLineUnits)
         .Add(path)
-        .AddAscii(" does not begin with this version's header: name a new file");
+        .AddAscii(" does not begin with a header zorlog writes: name a new file");
     SayError(line);
     CloseHandle(file);
     return nullptr;
+  }
+  if (*columns && *columns < kLogColumnsAll) {
+    wchar_t line[kConsoleLineUnits];
+    ZBuilder(line, kConsoleLineUnits)
+        .Add(path)
+        .AddAscii(" has an earlier version's header: its rows go on without the newer columns");
+    SayError(line);
   }
   return file;
 }
@@ -143,7 +153,7 @@ int Stop(const LogArgs& args, LogWatch* watch, SystemActions* actions, int code,
   return code;
 }
 
-int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
+int Log(const LogArgs& args, TargetFollower* follower, HANDLE out, uint32_t columns) {
   LogWatch watch(args);
   SystemActions actions(args.saveMapDir);
   if (args.eventLog) {
@@ -169,7 +179,8 @@ int Log(const LogArgs& args, TargetFollower* follower, HANDLE out) {
     watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
     if (step.row) {
       char row[kLogRowChars];
-      const uint32_t bytes = static_cast<uint32_t>(FormatLogRow(time, step, row, sizeof row));
+      const uint32_t bytes =
+          static_cast<uint32_t>(FormatLogRow(time, step, row, sizeof row, columns));
       wchar_t note[kRowNoteUnits];
       const RowResult result = writer.Write(&output, row, bytes, note);
       if (result == kRowFatal)
@@ -229,22 +240,23 @@ int wmain(int argc, wchar_t** argv) {
   EnableDebugPrivilege();
   // The target first: a PID that is not running leaves no file behind.
   TargetFollower follower(args.name, args.pid);
+  follower.ReadOwners();
   wchar_t reason[kFollowErrorUnits];
   if (!follower.Start(reason)) {
     SayError(reason);
     return 1;
   }
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  bool header = true;
-  if (args.file && !(out = OpenLog(args.file, &header))) return 1;
-  if (header && !WriteAll(out, kLogHeader, lstrlenA(kLogHeader))) {
+  uint32_t columns = 0;
+  if (args.file && !(out = OpenLog(args.file, &columns))) return 1;
+  if (!columns && !WriteAll(out, kLogHeader, lstrlenA(kLogHeader))) {
     SayError(L"cannot write the log", L"");
     return 1;
   }
   g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-  int code = Log(args, &follower, out);
+  int code = Log(args, &follower, out, columns ? columns : uint32_t{kLogColumnsAll});
   SetEvent(g_done);
   if (args.file) CloseHandle(out);
   return code;

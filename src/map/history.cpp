@@ -86,6 +86,21 @@ void FormatHistoryTime(int64_t t, ZChar* out) {
   LabelText(t, 1, out + 11);  // hh:mm:ss
 }
 
+void HistoryClock::Place(uint32_t tick, int64_t local, HistoryReading* r) {
+  if (!started_) {
+    started_ = true;
+    start_ = local;
+    elapsedMs_ = 0;
+  } else {
+    elapsedMs_ += static_cast<uint32_t>(tick - lastTick_);  // unsigned: right across the wrap
+  }
+  lastTick_ = tick;
+  r->time = start_ + static_cast<int64_t>(elapsedMs_ / 1000);
+  // A clock set wildly (millennia) labels at the furthest a label reaches.
+  const int64_t label = local - r->time, most = 0x7FFFFFFF;
+  r->label = static_cast<int32_t>(label > most ? most : label < -most ? -most : label);
+}
+
 HistoryReading ReadingOf(int64_t time, const FollowStep& step) {
   HistoryReading r = {time, {step.virtualMb, kNoFigure, kNoFigure}};
   if (step.ceiling.known) {
@@ -95,20 +110,10 @@ HistoryReading ReadingOf(int64_t time, const FollowStep& step) {
   return r;
 }
 
-void History::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns) {
-  HistoryReading reading =
-      ReadingOf(HistorySeconds(t.year, t.month, t.day, t.hour, t.minute, t.second), row);
-  // The first logs knew no ceiling: their largest free block stands in.
-  if (columns == kLogColumnsFirst) {
-    const uint64_t mb = row.stats.largestFree >> 20;
-    reading.mb[kSeriesLargestUsable] = mb < kNoFigure ? uint32_t(mb) : kNoFigure - 1;
-  }
-  Add(reading);
-}
-
 void History::Clear() {
   for (Bucket& b : buckets_) {
     b.readings = 0;
+    b.label = 0;
     for (HistoryRange& r : b.range) r = kNoRange;
   }
   readings_ = top_ = filled_ = 0;
@@ -120,6 +125,7 @@ void History::Double() {
   for (uint32_t i = 0; i < kHistoryBuckets / 2; ++i) {
     Bucket merged = buckets_[2 * i];
     merged.readings += buckets_[2 * i + 1].readings;
+    if (buckets_[2 * i + 1].readings) merged.label = buckets_[2 * i + 1].label;
     for (int s = 0; s < kHistorySeries; ++s) Widen(&merged.range[s], buckets_[2 * i + 1].range[s]);
     buckets_[i] = merged;
   }
@@ -145,6 +151,7 @@ HistoryChange History::Add(const HistoryReading& reading) {
   if (change.bucket >= filled_) filled_ = change.bucket + 1;
   Bucket& b = buckets_[change.bucket];
   ++b.readings;
+  b.label = reading.label;
   ++readings_;
   for (int s = 0; s < kHistorySeries; ++s) {
     const uint32_t mb = reading.mb[s];
@@ -160,6 +167,7 @@ void History::Column(uint32_t x, uint32_t width, HistoryPoint* out) const {
   for (HistoryRange& r : out->range) r = kNoRange;
   if (!width || x >= width) {
     out->from = out->to = start_;
+    out->label = LabelAt(0);
     return;
   }
   const int64_t first = BucketOf(x, width);
@@ -169,9 +177,18 @@ void History::Column(uint32_t x, uint32_t width, HistoryPoint* out) const {
   out->to = start_ + end * span_;
   for (int64_t i = first; i < end; ++i) {
     const Bucket& b = buckets_[i];
+    if (b.readings) out->label = b.label;
     out->readings += b.readings;
     for (int s = 0; s < kHistorySeries; ++s) Widen(&out->range[s], b.range[s]);
   }
+  if (!out->readings) out->label = LabelAt(first);
+}
+
+int32_t History::LabelAt(int64_t index) const {
+  if (index >= kHistoryBuckets) index = kHistoryBuckets - 1;
+  for (; index > 0 && !buckets_[index].readings; --index) {
+  }
+  return buckets_[index < 0 ? 0 : index].label;
 }
 
 void History::ColumnsOf(uint32_t bucket, uint32_t width, uint32_t* first, uint32_t* last) {
@@ -201,7 +218,7 @@ uint32_t History::Labels(uint32_t width, uint32_t minSpacing, HistoryLabel* out,
     const int64_t x = (t - start_) * width / whole;
     if (x >= width) break;
     out[n].x = static_cast<uint32_t>(x);
-    LabelText(t, step, out[n].text);
+    LabelText(t + LabelAt((t - start_) / span_), step, out[n].text);
     ++n;
   }
   return n;

@@ -9,22 +9,25 @@
 #include <stdint.h>
 
 #include "common/ztext.h"
-#include "space/log_reader.h"
+
+struct FollowStep;
 
 enum HistorySeries { kSeriesVirtual, kSeriesLargestUsable, kSeriesCeiling, kHistorySeries };
 enum { kHistoryBuckets = 4096, kHistoryLabelUnits = 16 };
 // A figure the reading does not have (no 32-bit ceiling, or not logged).
 const uint32_t kNoFigure = 0xFFFFFFFFu;
 
-// Seconds of local time since 1970-01-01 00:00, the history's clock.
+// Seconds since 1970-01-01 00:00 of a civil time: the history places its
+// readings on a steady line of such seconds and labels them in local time.
 int64_t HistorySeconds(int year, int month, int day, int hour, int minute, int second);
 // "yyyy-mm-dd hh:mm:ss" of such a time, always terminated (20 units).
 enum { kHistoryTimeUnits = 20 };
 void FormatHistoryTime(int64_t t, ZChar* out);
 
 struct HistoryReading {
-  int64_t time;  // HistorySeconds
+  int64_t time;  // where it is placed: on a clock that never steps
   uint32_t mb[kHistorySeries];
+  int32_t label = 0;  // added to time, its local time as the label says it
 };
 // A step's figures as the strip draws them.
 HistoryReading ReadingOf(int64_t time, const FollowStep& step);
@@ -37,6 +40,7 @@ struct HistoryRange {
 
 struct HistoryPoint {
   int64_t from, to;   // the time the column covers, to exclusive
+  int32_t label;      // added to both, the local time it labels them with
   uint32_t readings;  // 0: nothing to draw there
   HistoryRange range[kHistorySeries];
 };
@@ -51,16 +55,26 @@ struct HistoryLabel {
   ZChar text[kHistoryLabelUnits];
 };
 
-// Takes an opened log's rows as the session's readings.
-class History : public LogRowSink {
+// A live session's readings placed by the tick counter's elapsed time (safe
+// across its wrap), so that a clock set back, an hour repeated or skipped, or
+// a clock corrected by a year moves nothing; the local time only labels them.
+class HistoryClock {
+ public:
+  void Clear() { started_ = false; }
+  // Places a reading taken at tick, whose local time is local (HistorySeconds).
+  void Place(uint32_t tick, int64_t local, HistoryReading* r);
+
+ private:
+  bool started_ = false;
+  uint32_t lastTick_ = 0;
+  int64_t start_ = 0;
+  uint64_t elapsedMs_ = 0;
+};
+
+class History {
  public:
   History() { Clear(); }
-  virtual ~History() = default;
-  History(const History&) = default;
-  History& operator=(const History&) = default;
   void Clear();
-  void LogBegins() override { Clear(); }
-  void LogRow(const LogTime& time, const FollowStep& row, uint32_t columns) override;
   // A time before the first reading's (a clock set back) counts in the
   // first bucket; one that goes back within the session, in its own bucket.
   HistoryChange Add(const HistoryReading& reading);
@@ -85,9 +99,12 @@ class History : public LogRowSink {
  private:
   struct Bucket {
     uint32_t readings;
+    int32_t label;  // its latest reading's
     HistoryRange range[kHistorySeries];
   };
   void Double();
+  // The label of the last bucket at or before index that holds a reading.
+  int32_t LabelAt(int64_t index) const;
   Bucket buckets_[kHistoryBuckets];
   uint32_t readings_ = 0, top_ = 0, filled_ = 0;
   int64_t start_ = 0, span_ = 1;

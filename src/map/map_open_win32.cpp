@@ -6,6 +6,7 @@
 #include <new>
 
 #include "map/map_open_win32.h"
+#include "map/opened_log.h"
 #include "space/saved_file_win32.h"
 
 bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, size_t units) {
@@ -16,11 +17,13 @@ bool OpenSavedFile(const wchar_t* path, MapSession* session, wchar_t* error, siz
     return false;
   }
   History* rows = new (room) History;
-  LogReader log(rows);
+  OpenedLog opened(rows);
+  LogReader log(&opened);
   MapReader map;
   SavedKind kind = kSavedLog;
   const bool ok = ReadSavedFile(path, &log, &map, &kind, error, units);
-  if (ok && kind == kSavedLog) session->ShowLog(path, *rows, log.Last(), log.Skipped());
+  if (ok && kind == kSavedLog)
+    session->ShowLog(path, *rows, log.Last(), opened.TrendMinutes(log.Last()), log.Skipped());
   if (ok && kind == kSavedMap) session->ShowSavedMap(path, map);
   free(room);  // a History holds nothing else
   return ok;

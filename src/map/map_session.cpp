@@ -35,6 +35,8 @@ bool MapSession::Follow(const ZChar* name, uint32_t pid, ZChar* reason) {
   figures_ = MapFigures();
   figuresText_[0] = 0;
   history_.Clear();
+  clock_.Clear();
+  openedFile_[0] = 0;  // a live reading is named by its process and time
   Restart();
   const bool running = !pid || follower_.Start(reason);
   if (!running) state_ = kMapNoTarget;
@@ -124,8 +126,11 @@ void MapSession::Read(const FollowStep& step, const MapTime& now, MapChanges* c)
   regions_.NameAllocations(step.pid);
   c->reading = true;
   c->history = true;
-  c->historyChange = history_.Add(ReadingOf(
-      HistorySeconds(now.year, now.month, now.day, now.hour, now.minute, now.second), step));
+  HistoryReading reading = ReadingOf(0, step);
+  clock_.Place(now.tick,
+               HistorySeconds(now.year, now.month, now.day, now.hour, now.minute, now.second),
+               &reading);
+  c->historyChange = history_.Add(reading);
 
   MapFigures& f = figures_;
   SetFigures(step);
@@ -207,10 +212,15 @@ bool MapSession::Snapshot(MapSnapshot* out) const {
   ZCopy(out->name, kTextUnits, readingName_);
   out->pid = readingPid_;
   out->time = readingTime_;
+  ZCopy(out->file, kSavedNameUnits, openedFile_);
   return true;
 }
 
 void ProposeCsvName(const MapSnapshot& s, ZChar* out, size_t units) {
+  if (s.file[0]) {
+    ZCopy(out, units, s.file);
+    return;
+  }
   SavedName n;
   ZCopy(n.image, kTextUnits, s.name);
   n.pid = s.pid;

@@ -40,12 +40,15 @@ struct MapChanges {
   HistoryChange historyChange = {true, 0};
 };
 
+enum { kSavedNameUnits = 260 };
+
 // One reading as a save writes it, with the process and time it was taken.
 struct MapSnapshot {
   RegionTable regions;
   ZChar name[kTextUnits] = {0};
   uint32_t pid = 0;
   MapTime time;
+  ZChar file[kSavedNameUnits] = {0};  // an opened map's own file name, proposed again
 };
 
 enum { kMapTitleUnits = 160, kMapFiguresUnits = 512 };
@@ -82,7 +85,9 @@ class MapSession {
   const History& Past() const { return history_; }
   // A saved file instead of a target (see map_session_opened.cpp): the log's rows,
   // its last as the figures; or the saved map's regions.
-  void ShowLog(const ZChar* path, const History& rows, const FollowStep& last, uint32_t skipped);
+  // trendMinutes: as the rows give it by the live rule.
+  void ShowLog(const ZChar* path, const History& rows, const FollowStep& last, int32_t trendMinutes,
+               uint32_t skipped);
   void ShowSavedMap(const ZChar* path, const class MapReader& saved);
 
  private:
@@ -114,8 +119,14 @@ class MapSession {
   ZChar title_[kMapTitleUnits] = {0};
   ZChar figuresText_[kMapFiguresUnits] = {0};
   History history_;
-  ZChar opened_[kMapTitleUnits] = {0};  // what the title says of an opened file
+  HistoryClock clock_;
+  ZChar openedFile_[kSavedNameUnits] = {0};  // an opened map's file name
+  ZChar opened_[kMapTitleUnits] = {0};       // what the title says of an opened file
 };
 
-// "<image>-<pid>-<yyyymmdd-hhmmss>.csv" of a reading, for the save dialog.
+// "<image>-<pid>-<yyyymmdd-hhmmss>.csv" of a reading, for the save dialog;
+// an opened map's own name.
 void ProposeCsvName(const MapSnapshot& s, ZChar* out, size_t units);
+// A command line's one argument that names a file rather than a process: it
+// holds a path separator or ends in .csv.
+bool IsFileArgument(const ZChar* arg);

@@ -22,15 +22,24 @@ void MapSession::Open(const ZChar* path) {
   map_ = AddressMap();
   figures_ = MapFigures();
   readingPid_ = 0;
+  openedFile_[0] = 0;
   ZBuilder(opened_, kMapTitleUnits).Add(ZFileName(path));
 }
 
 void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowStep& last,
-                         uint32_t skipped) {
+                         int32_t trendMinutes, uint32_t skipped) {
   Open(path);
   history_ = rows;
   SetFigures(last);
-  figures_.trendMinutes = Trend::kNotGrowing;  // a log's trend is its strip
+  figures_.trendMinutes = trendMinutes;
+  // A log keeps the ceiling's figure, not why: the figure is the line's.
+  ZBuilder reason(figures_.ceiling.reason, kCeilingReasonUnits);
+  if (last.ceiling.known)
+    reason.AddInt(last.ceiling.mb).AddAscii(" MB, as logged");
+  else
+    reason.AddAscii("not logged; against the limit, ")
+        .AddInt(int64_t(last.limitMb))
+        .AddAscii(" MB");
   FormatMapFigures(figures_, figuresText_, kMapFiguresUnits);
   ZBuilder b(opened_, kMapTitleUnits);
   b.Add(ZFileName(path)).AddAscii(" (log, ").AddInt(rows.Readings()).AddAscii(" rows");
@@ -77,6 +86,7 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   SavedName name = {};
   ZBuilder t(opened_, kMapTitleUnits);
   t.AddAscii("saved reading ");
+  ZCopy(openedFile_, kSavedNameUnits, ZFileName(path));  // Save As proposes it again
   if (ParseSavedName(path, &name)) {
     readingPid_ = name.pid;
     ZChar when[kHistoryTimeUnits];
@@ -89,4 +99,17 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
   t.Add(ZFileName(path));
   ZCopy(readingName_, kTextUnits, name.image);
   Retitle(nullptr);
+}
+
+bool IsFileArgument(const ZChar* arg) {
+  size_t n = 0;
+  for (; arg[n]; ++n)
+    if (arg[n] == '\\' || arg[n] == '/' || arg[n] == ':') return true;
+  static const char kCsv[] = ".csv";
+  if (n < 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    const ZChar c = arg[n - 4 + i];
+    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != kCsv[i]) return false;
+  }
+  return true;
 }

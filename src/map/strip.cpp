@@ -31,11 +31,11 @@ int StripRow(uint32_t mb, uint32_t topMb, int height) {
 void FormatHistoryPoint(const HistoryPoint& p, ZChar* out, size_t units) {
   ZBuilder b(out, units);
   ZChar time[kHistoryTimeUnits];
-  FormatHistoryTime(p.from, time);
+  FormatHistoryTime(p.from + p.label, time);
   b.Add(time);
   if (p.to - p.from > 1) {
     ZChar last[kHistoryTimeUnits];
-    FormatHistoryTime(p.to - 1, last);
+    FormatHistoryTime(p.to - 1 + p.label, last);
     bool sameDay = true;  // then the time of day says it
     for (int i = 0; i < 10; ++i) sameDay = sameDay && last[i] == time[i];
     b.AddAscii(" to ").Add(sameDay ? last + 11 : last);

@@ -11,7 +11,7 @@ typedef BOOL(WINAPI* AttachConsoleProc)(DWORD);
 
 }  // namespace
 
-void Report(const wchar_t* text) {
+bool Report(const wchar_t* text) {
   HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   if (!err || err == INVALID_HANDLE_VALUE) {
     // Windows 2000 has no AttachConsole.
@@ -21,7 +21,9 @@ void Report(const wchar_t* text) {
   }
   wchar_t line[kConsoleLineUnits];
   ZBuilder(line, kConsoleLineUnits).AddAscii("zormap: ").Add(text);
-  if (err && err != INVALID_HANDLE_VALUE) SayLine(err, line);
+  if (!err || err == INVALID_HANDLE_VALUE) return false;
+  SayLine(err, line);
+  return true;
 }
 
 namespace {

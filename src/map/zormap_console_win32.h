@@ -8,6 +8,7 @@
 int SaveFromCommandLine(int argc, wchar_t** argv);
 
 // "zormap: text" on standard error when there is one, or the console of
-// whoever started us (a GUI program gets none of its own); otherwise nothing:
-// the exit code alone speaks.
-void Report(const wchar_t* text);
+// whoever started us (a GUI program gets none of its own); otherwise nothing,
+// and false: the exit code alone speaks, unless the caller knows a person
+// is there to be told.
+bool Report(const wchar_t* text);

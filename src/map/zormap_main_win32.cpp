@@ -19,7 +19,7 @@ const wchar_t kUsage[] =
     L"  PID   that process only, until it exits\r\n"
     L"With no argument, choose a running process from a list.\r\n"
     L"zormap.exe --save FILE NAME|PID writes one reading to a new FILE as CSV.\r\n"
-    L"zormap.exe --open FILE shows a zorlog log or a saved map.";
+    L"zormap.exe [--open] FILE shows a zorlog log or a saved map.";
 
 int Refuse(const wchar_t* reason, int code) {
   wchar_t text[kFollowErrorUnits + 400];
@@ -38,14 +38,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
     LocalFree(argv);
     return code;
   }
-  if (argv && argc > 1 && !lstrcmpW(argv[1], L"--open")) {
-    // Refused without a window, as a save is: it may be a script's.
+  // A file alone: Explorer's Open with, a drop on the icon, a shortcut.
+  const bool alone = argv && argc == 2 && IsFileArgument(argv[1]);
+  if (alone || (argv && argc > 1 && !lstrcmpW(argv[1], L"--open"))) {
+    // Refused without a window, on the console of whoever started it; with
+    // none, a person started it (a script has a console): a box tells why.
     wchar_t error[kOpenErrorUnits] = L"usage: zormap.exe --open FILE";
-    const bool opened = argc == 3 && OpenGiven(argv[2], error, sizeof error / sizeof error[0]);
+    const bool usable = alone || argc == 3;
+    const bool opened =
+        usable && OpenGiven(argv[alone ? 1 : 2], error, sizeof error / sizeof error[0]);
     LocalFree(argv);
     if (opened) return RunMapWindow(instance, show, true);
-    Report(error);
-    return argc == 3 ? 1 : 2;
+    if (!Report(error)) MessageBoxW(nullptr, error, L"zormap", MB_ICONEXCLAMATION);
+    return usable ? 1 : 2;
   }
   ZChar name[kTextUnits] = {0}, reason[kFollowErrorUnits] = {0};
   uint32_t pid = 0;

@@ -128,6 +128,9 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
     connected_ = true;
     peakMb_ = 0;
     ceiling_ = QueryTargetCeiling(handle_);
+    // Once per process: a name may take a domain controller's time to look up.
+    sessionKnown_ = owners_ && Processes().ProcessSession(pid_, &session_);
+    if (!owners_ || !Processes().ProcessUser(handle_, user_, kUserUnits)) user_[0] = 0;
     census_.Forget();
     Status(step, "connected to ", ")", true);
   } else if (!ceiling_.known && !ceiling_.is64Bit) {
@@ -173,6 +176,9 @@ void TargetFollower::Step(FollowStep* step, RegionSink* sink) {
   step->peakMb = peakMb_;
   step->limitMb = System().TotalVirtual() >> 20;
   step->ceiling = ceiling_;
+  step->sessionKnown = sessionKnown_;
+  step->session = session_;
+  ZCopy(step->user, kUserUnits, user_);
   census_.Finish(handle_, pid_, ceiling_.is64Bit, &step->threads);
   if (sink) sink->Attribute(ceiling_, census_);
 }

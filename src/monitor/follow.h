@@ -26,6 +26,11 @@ struct FollowStep {
   TargetCeiling ceiling;
   AddressSpaceStats stats;
   ThreadSplit threads;  // who holds the private bytes
+  // Whose process it is, read once at connection: its Terminal Services
+  // session and "DOMAIN\user", empty where the system cannot say.
+  bool sessionKnown = false;
+  uint32_t session = 0;
+  ZChar user[kUserUnits] = {0};
   // The followed process ended: its status line, and its exit code where
   // the system still gives it.
   int exitLine = -1;
@@ -50,6 +55,9 @@ class TargetFollower {
   // For a PID: false, with a one-line reason, when it is not running or
   // cannot be read.
   bool Start(ZChar* error);
+  // Each process's session and user read at its connection, for the rows
+  // (not for a window, which a slow lookup would hold).
+  void ReadOwners() { owners_ = true; }
   // sink, when given, receives the walk's regions.
   void Step(FollowStep* step, RegionSink* sink = nullptr);
   const ZChar* Name() const { return name_; }
@@ -77,6 +85,10 @@ class TargetFollower {
   bool announced_ = false;  // "waiting for" said since the last connection
   uint32_t peakMb_ = 0;
   TargetCeiling ceiling_;
+  bool owners_ = false;
+  bool sessionKnown_ = false;
+  uint32_t session_ = 0;
+  ZChar user_[kUserUnits] = {0};
   ThreadCensus census_;
   // The processes of the name told of as refused, each once.
   enum { kToldPids = 16 };

@@ -20,6 +20,7 @@ enum : uint32_t {
   kRegionInfoBytes = 28,  // MEMORY_BASIC_INFORMATION in the 32-bit layout
   kImagePathUnits = 520,
   kPageGuard = 0x100,
+  kUserUnits = 128,  // DOMAIN\user, terminated
 };
 
 struct RegionInfo {
@@ -92,6 +93,12 @@ class ProcessApi {
   virtual bool VisitProcessNames(ProcessNameVisitor* visitor) = 0;
   // The system's error code for the last call that failed on this thread.
   virtual uint32_t LastError() = 0;
+  // The Terminal Services session a process runs in; false where the system
+  // cannot say.
+  virtual bool ProcessSession(uint32_t, uint32_t*) { return false; }
+  // "DOMAIN\user" of the process's token, terminated; false when it cannot
+  // be read. Needs query access; may wait on a domain controller.
+  virtual bool ProcessUser(ProcessHandle, ZChar*, uint32_t) { return false; }
 };
 
 // The implementation in use. Tests swap it; the previous one is returned.

@@ -5,6 +5,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "monitor/account_name_win32.h"
 #include "monitor/process_api.h"
 
 namespace {
@@ -17,6 +18,7 @@ typedef BOOL(WINAPI* ProcessWalkProc)(HANDLE, PROCESSENTRY32W*);
 typedef HANDLE(WINAPI* OpenThreadProc)(DWORD, BOOL, DWORD);
 typedef LONG(WINAPI* NtQueryProc)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 typedef LONG(WINAPI* NextThreadProc)(HANDLE, HANDLE, ACCESS_MASK, ULONG, ULONG, PHANDLE);
+typedef BOOL(WINAPI* SessionProc)(DWORD, DWORD*);
 
 // The leading fields of THREAD_BASIC_INFORMATION and PROCESS_BASIC_INFORMATION.
 struct ThreadBasics {
@@ -56,7 +58,8 @@ class Win32ProcessApi : public ProcessApi {
         openThread_(Bind<OpenThreadProc>(L"kernel32.dll", "OpenThread")),
         queryThread_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationThread")),
         queryProcess_(Bind<NtQueryProc>(L"ntdll.dll", "NtQueryInformationProcess")),
-        nextThread_(Bind<NextThreadProc>(L"ntdll.dll", "NtGetNextThread")) {}
+        nextThread_(Bind<NextThreadProc>(L"ntdll.dll", "NtGetNextThread")),
+        session_(Bind<SessionProc>(L"kernel32.dll", "ProcessIdToSessionId")) {}
 
   ProcessHandle OpenProcess(uint32_t access, uint32_t pid) override {
     return ::OpenProcess(access, FALSE, pid);
@@ -239,6 +242,27 @@ class Win32ProcessApi : public ProcessApi {
     return true;
   }
   uint32_t LastError() override { return ::GetLastError(); }
+  bool ProcessSession(uint32_t pid, uint32_t* session) override {
+    DWORD id = 0;
+    if (!session_ || !session_(pid, &id)) return false;
+    *session = id;
+    return true;
+  }
+  bool ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) override {
+    HANDLE token = nullptr;
+    if (!units || !::OpenProcessToken(h, TOKEN_QUERY, &token)) return false;
+    // A TOKEN_USER with its SID: the SID is at most 68 bytes.
+    union {
+      TOKEN_USER owner;
+      BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD size = 0;
+    const bool read = ::GetTokenInformation(token, TokenUser, &info, sizeof info, &size) != FALSE;
+    ::CloseHandle(token);
+    // A second at most: a row is due, and a slow domain controller would
+    // otherwise hold it for as long as it takes to answer.
+    return read && NameOfAccount(info.owner.User.Sid, user, units, 1000);
+  }
 
  private:
   ImageFileNameProc imageFileName_;
@@ -251,6 +275,7 @@ class Win32ProcessApi : public ProcessApi {
   OpenThreadProc openThread_;
   NtQueryProc queryThread_, queryProcess_;
   NextThreadProc nextThread_;  // Vista on
+  SessionProc session_;        // not on NT 4 nor every build of Windows 2000
 };
 
 }  // namespace

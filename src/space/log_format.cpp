@@ -7,7 +7,7 @@
   "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"                   \
   "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"    \
   "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb," \
-  "stack_reserved_mb"
+  "stack_reserved_mb,utc_offset_min,bits,session,user"
 
 const char kLogColumns[] = ZOR_LOG_COLUMNS;
 const char kLogHeader[] = ZOR_LOG_COLUMNS "\r\n";
@@ -18,6 +18,19 @@ const char* LogColumnName(uint32_t n, uint32_t* length) {
   const char* end = strchr(p, ',');
   *length = static_cast<uint32_t>(end ? end - p : strlen(p));
   return p;
+}
+
+uint32_t LogHeaderColumns(const char* line, size_t length) {
+  static const uint32_t kHeaders[] = {kLogColumnsFirst, kLogColumnsCeiling, kLogColumnsStacks,
+                                      kLogColumnsAll};
+  for (uint32_t columns : kHeaders) {
+    uint32_t nameLength;
+    const char* last = LogColumnName(columns - 1, &nameLength);
+    if (static_cast<size_t>(last + nameLength - kLogColumns) == length &&
+        !memcmp(line, kLogColumns, length))
+      return columns;
+  }
+  return 0;
 }
 
 namespace {

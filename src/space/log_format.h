@@ -7,18 +7,27 @@
 #include "common/char_builder.h"
 #include "monitor/vsize.h"
 
+// A row's local time and its distance from UTC then, in minutes east.
 struct LogTime {
   int year, month, day, hour, minute, second;
+  int offsetMin = 0;
 };
 
-// Every column zorlog has written, in its order, without a line end; each
-// header it has had is the first kLogColumnsFirst, kLogColumnsCeiling or
-// kLogColumnsStacks of them: the first rows had no ceiling, the next ones
-// add the threads' stacks.
+// Every column zorlog has written, in its order, without a line end. Each
+// header it has written is the first N of them: the first rows had no
+// ceiling, the next added the threads' stacks, the newest the time's
+// offset, the target's bits, session and user.
 extern const char kLogColumns[];
-enum { kLogColumnsFirst = 10, kLogColumnsCeiling = 20, kLogColumnsStacks = 23 };
-// The header written now, with its line end.
-extern const char kLogHeader[];
+enum {
+  kLogColumnsFirst = 10,
+  kLogColumnsCeiling = 20,
+  kLogColumnsStacks = 23,
+  kLogColumnsAll = 27
+};
+extern const char kLogHeader[];  // all of them, with CR LF: what a new file gets
+// The columns of a header zorlog has written (the line without its end), 0
+// for any other line.
+uint32_t LogHeaderColumns(const char* line, size_t length);
 
 enum LogColumn {
   kLogTime,
@@ -38,7 +47,11 @@ enum LogColumn {
   kLogKinds,  // committed and reserved of each region kind
   kLogThreads = kLogKinds + 2 * kRegionKinds,
   kLogStackCommitted,
-  kLogStackReserved
+  kLogStackReserved,
+  kLogUtcOffset,
+  kLogBits,
+  kLogSession,
+  kLogUser
 };
 
 // Where column n's name starts in kLogColumns, and its length.

@@ -6,27 +6,21 @@
 
 namespace {
 
-// Empty where the process had no known 32-bit ceiling, and in the columns
-// of the threads' stacks when they were not read.
+// Empty where the process had no known 32-bit ceiling, in the columns of
+// the threads' stacks when they were not read, and where the session and
+// user could not be.
 bool MayBeEmpty(uint32_t column) {
-  return (column >= kLogCeiling && column <= kLogLargestUsableBelow2G) || column >= kLogThreads;
+  return (column >= kLogCeiling && column <= kLogLargestUsableBelow2G) ||
+         (column >= kLogThreads && column <= kLogStackReserved) || column >= kLogSession;
 }
 
 }  // namespace
 
 bool LogReader::Header(const char* line, uint32_t length) {
-  static const uint32_t kHeaders[] = {kLogColumnsFirst, kLogColumnsCeiling, kLogColumnsStacks};
-  for (uint32_t columns : kHeaders) {
-    uint32_t nameLength;
-    const char* last = LogColumnName(columns - 1, &nameLength);
-    if (static_cast<uint32_t>(last + nameLength - kLogColumns) == length &&
-        !memcmp(line, kLogColumns, length)) {
-      columns_ = columns;
-      rows_->LogBegins();
-      return true;
-    }
-  }
-  return false;
+  columns_ = LogHeaderColumns(line, length);
+  if (!columns_) return false;
+  rows_->LogBegins();
+  return true;
 }
 
 bool LogReader::LooksLikeRow(const char* line, uint32_t length) const {
@@ -50,18 +44,30 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
     says.Add("the time is not YYYY-MM-DDTHH:MM:SS");
     return false;
   }
-  uint64_t v[kLogColumnsStacks] = {};
-  bool present[kLogColumnsStacks] = {};
+  uint64_t v[kLogColumnsAll] = {};
+  bool present[kLogColumnsAll] = {};
+  ZChar user[kUserUnits] = {0};
   for (uint32_t c = kLogPid; c < columns_; ++c) {
     present[c] = f.length[c] != 0;
-    if ((!present[c] && MayBeEmpty(c)) || ParseCsvNumber(f.text[c], f.length[c], false, &v[c]))
+    if (!present[c] && MayBeEmpty(c)) continue;
+    // The offset alone may be below 0: its sign is kept apart.
+    const bool minus = c == kLogUtcOffset && f.length[c] && f.text[c][0] == '-';
+    if (c == kLogUser ? Unquote(f.text[c], f.length[c], user, kUserUnits)
+                      : ParseCsvNumber(f.text[c] + minus, f.length[c] - minus, false, &v[c]) &&
+                            (c != kLogBits || v[c] == 32 || v[c] == 64) &&
+                            (c != kLogUtcOffset || v[c] <= 24 * 60)) {
+      if (minus) v[c] = 0 - v[c];
       continue;
+    }
     uint32_t nameLength;
     const char* name = LogColumnName(c, &nameLength);
     char quoted[40];
     CharBuilder q(quoted, sizeof quoted);
     for (uint32_t i = 0; i < nameLength; ++i) q.Put(name[i]);
-    says.Add(quoted).Add(present[c] ? " is not a whole number" : " is empty");
+    says.Add(quoted).Add(!present[c]     ? " is empty"
+                         : c == kLogUser ? "'s quotes are wrong"
+                         : c == kLogBits ? " is not 32 or 64"
+                                         : " is not a whole number");
     return false;
   }
   // Held below 0xFFFFFFFF, which a reading uses for "no figure".
@@ -83,6 +89,10 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
   s.stats.regions = mb(v[kLogRegions]);
   s.ceiling = TargetCeiling();
   s.ceiling.known = present[kLogCeiling];
+  s.ceiling.is64Bit = v[kLogBits] == 64;  // older rows cannot tell it from an unread ceiling
+  s.sessionKnown = present[kLogSession];
+  s.session = mb(v[kLogSession]);
+  ZCopy(s.user, kUserUnits, user);
   s.ceiling.mb = mb(v[kLogCeiling]);
   s.stats.usableFree = v[kLogUsableFree] << 20;
   s.stats.largestUsable = v[kLogLargestUsable] << 20;
@@ -95,6 +105,7 @@ bool LogReader::Row(const char* line, uint32_t length, char* why) {
   threads_ = mb(v[kLogThreads]);
   stackCommittedMb_ = v[kLogStackCommitted];
   stackReservedMb_ = v[kLogStackReserved];
+  time.offsetMin = present[kLogUtcOffset] ? static_cast<int>(int64_t(v[kLogUtcOffset])) : 0;
   lastTime_ = time;
   rows_->LogRow(time, s, columns_);
   return true;

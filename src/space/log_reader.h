@@ -9,7 +9,8 @@
 class LogRowSink {
  public:
   virtual void LogBegins() = 0;  // at the header: rows of an earlier read are gone
-  // A row as zorlog's step had it; columns: the header's (kLogColumns...).
+  // A row as zorlog's step had it, its offset from UTC in time where the
+  // row has one; columns: the header's (kLogColumns...).
   virtual void LogRow(const LogTime& time, const FollowStep& row, uint32_t columns) = 0;
 
  protected:

@@ -14,20 +14,13 @@ size_t FormatCsvLine(const MapRegion& r, const ZChar* name, char* out, size_t ca
   CharBuilder b(out, cap);
   b.Add("0x").Num(r.base, 8, 16).Add(",").Num(r.size).Add(",").Add(RegionStateText(r.state));
   b.Add(",").Add(RegionTypeText(r.type)).Add(",0x").Num(r.protect, 1, 16);
-  b.Add(",0x").Num(r.allocationBase, 8, 16).Add(",\"");
+  b.Add(",0x").Num(r.allocationBase, 8, 16).Add(",");
   ZChar thread[32];
   if (r.use == kUseStack || r.use == kUseThreadBlock) {
     ZBuilder(thread, 32).AddAscii("thread ").AddInt(r.tid);
     name = thread;
   }
-  ZChar quoted[2 * kImagePathUnits + 1];  // a quote inside doubled
-  size_t n = 0;
-  for (const ZChar* p = name ? name : ZT(""); *p && n + 2 < 2 * kImagePathUnits; ++p) {
-    if (*p == '"') quoted[n++] = '"';
-    quoted[n++] = *p;
-  }
-  quoted[n] = 0;
-  b.AddUtf8(quoted).Add("\",").Add(kMapUseNames[r.use < kPrivateUses ? r.use : 0]).Add("\r\n");
+  b.AddCsvQuoted(name).Add(",").Add(kMapUseNames[r.use < kPrivateUses ? r.use : 0]).Add("\r\n");
   return b.Length();
 }
 

@@ -10,6 +10,7 @@
 
 #include "log/log_row.h"
 #include "map/history.h"
+#include "map/opened_log.h"
 #include "space/saved_file_win32.h"
 
 namespace {
@@ -26,6 +27,9 @@ bool WriteLog(const wchar_t* path, uint32_t rows) {
   s.limitMb = 4095;
   s.ceiling.known = true;
   s.ceiling.mb = 4095;
+  s.sessionKnown = true;
+  s.session = 1;
+  lstrcpyW(s.user, L"CADFARM\\designer");
   for (uint32_t i = 0; ok && i < rows; ++i) {
     // A slow leak with a sawtooth, and a largest block that falls in steps.
     s.virtualMb = s.peakMb = 900 + i / 400 + i % 60;
@@ -34,8 +38,8 @@ bool WriteLog(const wchar_t* path, uint32_t rows) {
     s.stats.largestUsable = uint64_t(2000 - i / 5000 * 10) << 20;
     s.stats.regions = 3000 + i % 700;
     const int64_t t = i;
-    const LogTime when = {2024,       5, 1 + int(t / 86400), int(t / 3600 % 24), int(t / 60 % 60),
-                          int(t % 60)};
+    const LogTime when = {2024,        5,  1 + int(t / 86400), int(t / 3600 % 24), int(t / 60 % 60),
+                          int(t % 60), 120};
     char row[kLogRowChars];
     const size_t n = FormatLogRow(when, s, row, sizeof row);
     if (used + n > sizeof buffer) {
@@ -64,7 +68,8 @@ int wmain(int argc, wchar_t** argv) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   GetFileAttributesExW(path, GetFileExInfoStandard, &data);
   static History history;
-  static LogReader log(&history);
+  static OpenedLog opened(&history);
+  static LogReader log(&opened);
   static MapReader map;
   SavedKind kind;
   wchar_t error[512];

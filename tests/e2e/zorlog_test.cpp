@@ -112,11 +112,11 @@ const char kHeader[] =
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
     "mapped_reserved_mb,private_committed_mb,private_reserved_mb,threads,stack_committed_mb,"
-    "stack_reserved_mb";
+    "stack_reserved_mb,utc_offset_min,bits,session,user";
 
-// A row's fields by column name: numbers, and the time.
+// A row's fields by column name: numbers, and the time, bits and user.
 struct Row {
-  std::string time;
+  std::string time, bits, user;
   std::map<std::string, unsigned long long> n;
   unsigned long long operator[](const char* column) const { return n.at(column); }
 };
@@ -127,9 +127,12 @@ bool ParseRow(const std::string& line, Row* row) {
     std::istringstream in(out == &names ? kHeader : line);
     for (std::string f; std::getline(in, f, ',');) out->push_back(f);
   }
+  if (fields.size() + 1 == names.size()) fields.push_back("");  // an empty user
   if (fields.size() != names.size() || fields[0].size() != 19 || fields[0][10] != 'T') return false;
   row->time = fields[0];
-  for (size_t i = 1; i < fields.size(); ++i) {
+  row->bits = fields[fields.size() - 3];
+  row->user = fields.back();
+  for (size_t i = 1; i + 4 < fields.size(); ++i) {  // the numbers, up to the offset
     if (fields[i].empty() || fields[i].find_first_not_of("0123456789") != std::string::npos)
       return false;
     row->n[names[i]] = std::stoull(fields[i]);
@@ -172,6 +175,9 @@ TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTarget
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], kHeader);
   Row row;
+  wchar_t me[128];
+  DWORD units = 128;
+  ASSERT_TRUE(GetUserNameW(me, &units));
   std::string last;  // the rows' seconds follow one another
   for (size_t i = 1; i < lines.size(); ++i) {
     ASSERT_TRUE(ParseRow(lines[i], &row)) << lines[i];
@@ -188,6 +194,9 @@ TEST_F(ZorTest, ZorLogRowsMatchTheWindowAndTheLargestFreeBlockDropsWhenTheTarget
     EXPECT_EQ(row["limit_mb"], limitMb) << lines[i];
     EXPECT_EQ(row["ceiling_mb"], limitMb) << lines[i];
     EXPECT_LE(row["largest_usable_mb"], row["largest_free_mb"]) << lines[i];
+    // The target's bits and user: it runs as this test does.
+    EXPECT_EQ(row.bits, "32") << lines[i];
+    EXPECT_NE(row.user.find("\\" + Utf8(me) + "\""), std::string::npos) << lines[i];
     unsigned long long kinds = 0;
     for (const char* k : {"image", "mapped", "private"})
       kinds += row[(std::string(k) + "_committed_mb").c_str()] +
@@ -360,21 +369,30 @@ TEST(ZorLog, NamesEachTargetsOwnCeilingAndSplitsWhatFillsItsSpace) {
   }
 }
 
-TEST(ZorLog, RefusesToAppendToALogOfAnotherKindAndLeavesItAsItWas) {
+// A file an earlier version began goes on in its own shape (a nightly task
+// that appends to it keeps working); one of another kind is left as it was.
+TEST(ZorLog, AppendsToAnEarlierVersionsLogInItsShapeAndRefusesAnotherKind) {
   TargetProcess target;
   ASSERT_TRUE(target.Start(L""));
   const std::wstring csv = TempFile(L"old.csv");
   const std::string old =
       "time,pid,virtual_mb,committed_mb,reserved_mb,free_mb,largest_free_mb,regions,"
       "peak_virtual_mb,limit_mb\r\n2026-12-07T11:37:03,32,1042,19,1022,3053,1916,75,1042,4095\r\n";
-  HANDLE file = CreateFileW(csv.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n;
-  WriteFile(file, old.data(), static_cast<DWORD>(old.size()), &n, nullptr);
-  CloseHandle(file);
-  ZorLog log;
-  EXPECT_EQ(log.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())), 1u);
-  EXPECT_NE(log.Err().at(0).find("does not begin with this version's header"), std::string::npos);
-  EXPECT_EQ(ReadAll(csv), old);
+  for (const std::string& text : {old, "base,size,state" + old.substr(old.find('\r'))}) {
+    HANDLE file = CreateFileW(csv.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+    CloseHandle(file);
+    ZorLog log;
+    const bool earlier = text == old;
+    EXPECT_EQ(log.Run(L"-n 1 -o \"" + csv + L"\" " + std::to_wstring(target.Pid())),
+              earlier ? 0u : 1u);
+    // One row of the earlier shape appended, or nothing.
+    const std::vector<std::string> lines = Lines(ReadAll(csv));
+    EXPECT_EQ(ReadAll(csv).substr(0, text.size()), text);
+    ASSERT_EQ(lines.size(), earlier ? 3u : 2u);
+    EXPECT_EQ(std::count(lines.back().begin(), lines.back().end(), ','), 9) << lines.back();
+  }
   DeleteFileW(csv.c_str());
 }
 

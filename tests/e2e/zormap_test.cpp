@@ -3,6 +3,7 @@
 // back from the screen as the target reserves and loads. Wine reserves most
 // of every process's space, so the tests look at what changes.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "e2e/zor_driver.h"
+#include "log/log_row.h"
 #include "map/map_layout.h"
 #include "map/map_strip_win32.h"
 #include "res/resource.h"
@@ -81,6 +83,17 @@ class MapRun {
   HWND window_ = nullptr;
   std::wstring name_, copy_;
 };
+
+std::wstring WriteTemp(const wchar_t* name, const std::string& text) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = temp + std::wstring(name);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr);
+  CloseHandle(file);
+  return path;
+}
 
 unsigned long long Address(const std::string& answer) {
   size_t at = answer.find(' ');
@@ -360,11 +373,11 @@ TEST(ZorMap, SavesOneReadingAsCsvFromTheCommandLineAndNeverOverwrites) {
   RemoveCopy(exe);
 }
 
-// A scheduled task's start: no console and no standard handles anywhere up
-// the line. This test program plays the parent: it starts itself so, and
-// that copy runs the save (a started program alone would still reach this
-// one's console).
-TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
+// A scheduled task's or Explorer's start: no console and no standard handles
+// anywhere up the line. This test program plays the parent: it starts itself
+// so, and that copy runs zormap (a started program alone would still reach
+// this one's console).
+TEST(ZorMap, WithoutAnyConsoleASaveShowsNothingAndARefusedFileSaysWhyInABox) {
   const wchar_t kMiddle[] = L"ZORMAP_E2E_NO_CONSOLE";
   if (GetEnvironmentVariableW(kMiddle, nullptr, 0)) {
     ZorRun run;
@@ -383,12 +396,31 @@ TEST(ZorMap, SaveWithoutAnyConsoleExitsOneAndShowsNothing) {
     EXPECT_TRUE(exited);
     EXPECT_FALSE(shown);
     EXPECT_EQ(code, 1u);
+    // A file refused with nobody's console to say it on: a person started
+    // it, so a box says why, and the exit follows its closing.
+    const std::wstring broken =
+        WriteTemp(L"zormap-e2e-refused.csv", kLogHeader + std::string("2026-01-02T03:04:05,x\r\n"));
+    ZorRun opened;
+    ASSERT_TRUE(opened.Launch(L"\"" + broken + L"\"", BinDir() + L"zormap.exe"));
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          std::vector<HWND> w = WindowsOf(opened.Pid(), L"#32770");
+          box = w.empty() ? nullptr : w[0];
+          return box && WindowText(GetDlgItem(box, 0xFFFF)).find(L"line 2") != std::wstring::npos;
+        },
+        60000));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(opened.WaitForExit(&code, 60000));
+    EXPECT_EQ(code, 1u);
+    DeleteFileW(broken.c_str());
     return;
   }
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring cmd = std::wstring(L"\"") + self +
-                     L"\" --gtest_filter=ZorMap.SaveWithoutAnyConsoleExitsOneAndShowsNothing";
+  std::wstring cmd =
+      std::wstring(L"\"") + self +
+      L"\" --gtest_filter=ZorMap.WithoutAnyConsoleASaveShowsNothingAndARefusedFileSaysWhyInABox";
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -490,9 +522,10 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   ASSERT_TRUE(logger.WaitForExit(&code, 60000));
   target.Exit();
 
-  // The log zorlog wrote, opened: its rows in the strip, the file in the title.
+  // The log zorlog wrote, opened as Explorer's Open with does (the file
+  // alone): its rows in the strip, the file in the title.
   MapRun opened;
-  ASSERT_TRUE(opened.Start(L"--open \"" + log + L"\""));
+  ASSERT_TRUE(opened.Start(L"\"" + log + L"\""));
   EXPECT_TRUE(Eventually([&] {
     return opened.Title() == L"zormap - zormap-e2e-grows.csv (log, 24 rows)";
   })) << Utf8(opened.Title());
@@ -518,6 +551,26 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   CloseHandle(file);
   EXPECT_EQ(OpenExitCode(broken), 1u);
   DeleteFileW(broken.c_str());
+
+  // A log climbing 100 MB a minute to 3,800 of 4,095 MB: its trend in
+  // minutes, its ceiling's figure.
+  std::string climb = kLogHeader;
+  for (int i = 0; i <= 30; ++i) {
+    char row[200];
+    snprintf(row, sizeof row,
+             "2026-03-29T01:%02d:%02d,7,%d,0,0,0,0,9,0,4095,4095,0,0,0,0,0,0,0,0,0,,,,60,32,,\r\n",
+             i / 10, i % 10 * 6, 3500 + i * 10);
+    climb += row;
+  }
+  const std::wstring climbing = WriteTemp(L"zormap-e2e-climbing.csv", climb);
+  MapRun climbs;
+  ASSERT_TRUE(climbs.Start(L"\"" + climbing + L"\""));
+  EXPECT_TRUE(Eventually([&] {
+    const std::wstring figures = climbs.Text(IDC_MAP_FIGURES);
+    return figures.find(L"Trend: about 3 min to the ceiling") != std::wstring::npos &&
+           figures.find(L"Ceiling: 4095 MB") != std::wstring::npos;
+  })) << Utf8(climbs.Text(IDC_MAP_FIGURES));
+  DeleteFileW(climbing.c_str());
   DeleteFileW(log.c_str());
   RemoveCopy(exe);
 }

@@ -8,6 +8,7 @@
 
 #include "fuzz_input.h"
 #include "map/history.h"
+#include "map/opened_log.h"
 #include "space/log_reader.h"
 #include "space/map_reader.h"
 
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> text = in.Bytes(in.Left());
   const char* bytes = reinterpret_cast<const char*>(text.data());
   auto history = std::make_unique<History>();
-  LogReader log(history.get());
+  OpenedLog opened(history.get());
+  LogReader log(&opened);
   MapReader map;
   CsvReader* readers[] = {&log, &map};
   size_t lines = 0;

@@ -198,6 +198,17 @@ bool FakeProcessApi::QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* ad
   return true;
 }
 
+bool FakeProcessApi::ProcessSession(uint32_t pid, uint32_t* session) {
+  FakeProcess* p = Find(pid);
+  return p && p->session >= 0 && (*session = static_cast<uint32_t>(p->session), true);
+}
+
+bool FakeProcessApi::ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) {
+  FakeProcess* p = Of(h);
+  ++ownerLookups;
+  return p && !p->user.empty() && (ZCopy(user, units, p->user.c_str()), true);
+}
+
 bool FakeProcessApi::IsWow64Process(ProcessHandle h, bool* wow64) {
   FakeProcess* p = h ? Of(h) : nullptr;
   if (h && !p) return false;

@@ -41,6 +41,8 @@ struct FakeProcess {
   bool listGivesHandles = false;  // the list opens the threads, as a process's own does
   uint64_t processBlock = 0;      // 0: the query fails
   std::map<uint64_t, std::vector<uint8_t>> memory;  // more bytes reads serve, by address
+  int64_t session = -1;  // below 0, and an empty user: the system cannot say
+  ZString user;
 };
 
 // The first bytes of an executable's image: DOS header, "PE\0\0" and file
@@ -68,7 +70,7 @@ class FakeProcessApi : public ProcessApi {
   std::function<void(uint32_t pid)> afterClose;
 
   int openCalls = 0, closeCalls = 0, regionQueries = 0, systemInfoCalls = 0, enumCalls = 0;
-  int threadLists = 0;
+  int threadLists = 0, ownerLookups = 0;
   std::vector<uint32_t> enumBufferBytes;  // the buffer size of each EnumProcesses call
   size_t OpenHandles() const { return open_.size(); }
 
@@ -91,6 +93,8 @@ class FakeProcessApi : public ProcessApi {
   bool QueryProcessBlock(ProcessHandle h, bool wow64, uint64_t* address) override;
   bool VisitProcessNames(ProcessNameVisitor* visitor) override;
   uint32_t LastError() override { return lastError; }
+  bool ProcessSession(uint32_t pid, uint32_t* session) override;
+  bool ProcessUser(ProcessHandle h, ZChar* user, uint32_t units) override;
 
  private:
   // A handle stays with the process it opened, even when a later one is

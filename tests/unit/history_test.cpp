@@ -1,13 +1,13 @@
 // zormap's history: buckets that keep every reading's extremes however long
 // the session, and the strip's columns, changes and labels drawn from them.
 #include "map/history.h"
-#include "map/strip.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "map/strip.h"
 #include "support/fakes.h"
 
 namespace {
@@ -104,6 +104,28 @@ TEST(History, AClockSetBackCountsWhereItsTimeFalls) {
   EXPECT_EQ(h->Readings(), 4u);
 }
 
+// Live readings a second apart on the tick, the clock set back an hour, on an
+// hour or a year, or the tick wrapping: each in its own bucket, labelled with
+// the local time it had.
+TEST(History, LiveReadingsArePlacedByTheTickAndOnlyLabelledByTheClock) {
+  const int64_t t = HistorySeconds(2024, 10, 27, 2, 59, 58);
+  for (int64_t jump : {-3600, 3600, 366 * 86400, 0}) {
+    auto h = std::make_unique<History>();
+    HistoryClock clock;
+    for (uint32_t i = 0; i < 4; ++i) {
+      HistoryReading r = {0, {10 + i, kNoFigure, kNoFigure}};
+      clock.Place((jump ? 1000 : 0xFFFFF000u) + i * 1000, t + i + (i >= 2 ? jump : 0), &r);
+      EXPECT_EQ(h->Add(r).bucket, i) << jump;
+    }
+    HistoryPoint p;
+    h->Column(3, kHistoryBuckets, &p);
+    ZChar text[kStripPointUnits], when[kHistoryTimeUnits];
+    FormatHistoryPoint(p, text, kStripPointUnits);
+    FormatHistoryTime(t + 3 + jump, when);
+    EXPECT_EQ(Narrow(text), Narrow(when) + ", 1 reading: virtual size 13 MB") << jump;
+  }
+}
+
 TEST(History, LabelsFallOnRoundTimesAtLeastTheSpacingApart) {
   struct Case {
     int64_t first, last;  // the first and the last reading's time
@@ -146,25 +168,39 @@ TEST(Strip, ZoomsUntilTheReadingsFillTheWidthAndSaysThePointUnderTheMouse) {
     const char* point;
   } cases[] = {
       {0, 0, 400, {400 * kStripMaxZoom, kStripMinTopMb}, 0, "1970-01-01 00:00:00: no reading"},
-      {1, 5, 400, {400 * kStripMaxZoom, 4096}, 0,
+      {1,
+       5,
+       400,
+       {400 * kStripMaxZoom, 4096},
+       0,
        "2024-03-10 23:59:50, 1 reading: virtual size 5 MB, ceiling 4095 MB"},
       // 20 readings over a 128-fold zoom: 400 px hold 32 buckets.
-      {20, 3300, 400, {400 * 128, 4096}, 399,
-       "2024-03-11 00:00:21: no reading"},
-      {20, 3300, 400, {400 * 128, 4096}, 13,
+      {20, 3300, 400, {400 * 128, 4096}, 399, "2024-03-11 00:00:21: no reading"},
+      {20,
+       3300,
+       400,
+       {400 * 128, 4096},
+       13,
        "2024-03-10 23:59:51, 1 reading: virtual size 3301 MB, ceiling 4095 MB"},
       // A column of several buckets, across midnight.
-      {2000, 5000, 100, {200, 8192}, 1,
+      {2000,
+       5000,
+       100,
+       {200, 8192},
+       1,
        "2024-03-11 00:00:10 to 00:00:29, 20 readings: virtual size 5020-5039 MB, ceiling 4095 MB"},
-      {2000, 5000, 1, {2, 8192}, 0,
+      {2000,
+       5000,
+       1,
+       {2, 8192},
+       0,
        "2024-03-10 23:59:50 to 2024-03-11 00:33:57, 2000 readings: virtual size 5000-6999 MB, "
        "ceiling 4095 MB"},
   };
   for (const Case& c : cases) {
     auto h = std::make_unique<History>();
     const int64_t start = HistorySeconds(2024, 3, 10, 23, 59, 50);
-    for (uint32_t i = 0; i < c.readings; ++i)
-      h->Add({start + i, {c.mb + i, kNoFigure, 4095}});
+    for (uint32_t i = 0; i < c.readings; ++i) h->Add({start + i, {c.mb + i, kNoFigure, 4095}});
     const StripScale scale = ScaleStrip(*h, c.width);
     EXPECT_EQ(scale.columns, c.scale.columns) << c.point;
     EXPECT_EQ(scale.topMb, c.scale.topMb) << c.point;

@@ -131,7 +131,8 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   size_t n = FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
   EXPECT_EQ(
       std::string(row),
-      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,\r\n");
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,,,,,90,0,300,0,0,536,,,,0,32,,"
+      "\r\n");
   EXPECT_EQ(n, strlen(row));
   step.ceiling.known = true;
   step.ceiling.mb = 2047;
@@ -144,12 +145,24 @@ TEST(LogRow, IsOneTerminatedCsvLineWithTheTimeZeroPadded) {
   step.threads.committed[kUseStack] = (9ull << 20) + 4096;
   step.threads.reserved[kUseStack] = 203ull << 20;
   step.threads.reserved[kUseOther] = 333ull << 20;
-  FormatLogRow({2026, 1, 2, 3, 4, 5}, step, row, sizeof row);
-  EXPECT_EQ(std::string(row),
-            "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
-            "2047,511,300,200,90,0,300,0,0,536,212,9,203\r\n");
-  // The header names the same twenty-three columns.
-  EXPECT_EQ(std::count(kLogHeader, kLogHeader + strlen(kLogHeader), ','), 22);
+  step.sessionKnown = true;
+  step.session = 2;
+  ZCopy(step.user, kUserUnits, ZT("CAD\\a\"b"));
+  // In each header's shape: this version's, and the earlier ones a file
+  // appended to keeps.
+  const std::string whole =
+      "2026-01-02T03:04:05,4021,1536,1000,536,2559,699,812,1600,4095,"
+      "2047,511,300,200,90,0,300,0,0,536,212,9,203,-300,32,2,\"CAD\\a\"\"b\"\r\n";
+  for (uint32_t columns :
+       {kLogColumnsFirst, kLogColumnsCeiling, kLogColumnsStacks, kLogColumnsAll}) {
+    FormatLogRow({2026, 1, 2, 3, 4, 5, -300}, step, row, sizeof row, columns);
+    size_t end = 0;
+    for (uint32_t n = 0; n < columns; ++end) n += whole[end] == ',' || whole[end] == '\r';
+    EXPECT_EQ(std::string(row), whole.substr(0, end - 1) + "\r\n") << columns;
+  }
+  step.ceiling.is64Bit = true;
+  FormatLogRow({2026, 1, 2, 3, 4, 5, 60}, step, row, sizeof row);
+  EXPECT_NE(std::string(row).find(",203,60,64,2,"), std::string::npos) << row;
 }
 
 // The clocks as zorlog reads them, run through a schedule of real time: the
@@ -328,6 +341,7 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   system.totalVirtual = 3071ull << 20;
   ResetSystemInfoCache();
   TargetFollower follower(ZT("xtop.exe"), 0);
+  follower.ReadOwners();
   ZChar error[kFollowErrorUnits];
   ASSERT_TRUE(follower.Start(error));
   auto statuses = [](const FollowStep& s) {
@@ -354,6 +368,8 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   p.regions = {{0x10000, 0x200000, kMemCommit}, {0x210000, 0x7FDE0000, kMemFree}};
   p.header = ImageHeader(false);
   p.headerReadsRefused = 1;  // a process still starting: read again at the next step
+  p.session = 3;
+  p.user = Z("CAD\\ann");
   follower.Step(&step);
   EXPECT_EQ(statuses(step),
             "connected to xtop.exe (PID 7): ceiling unknown (image header unreadable);");
@@ -370,6 +386,9 @@ TEST(TargetFollower, WaitsConnectsFollowsAnExitAndTheNextProcessOfTheName) {
   follower.Step(&step);
   EXPECT_EQ(step.virtualMb, 1u);
   EXPECT_EQ(step.peakMb, 2u);
+  // Whose it is, looked up once for the process, in every row.
+  EXPECT_EQ(Narrow(step.user) + " " + std::to_string(step.session), "CAD\\ann 3");
+  EXPECT_EQ(api.ownerLookups, 1);
 
   // Gone between the lookup and the walk: every line of the interval kept.
   p.exitCode = 0xC0000017;

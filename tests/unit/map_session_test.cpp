@@ -4,6 +4,7 @@
 #include "map/map_session.h"
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 
 #include "map/map_layout.h"
 #include "map/map_panels.h"
+#include "map/opened_log.h"
 #include "space/map_reader.h"
 #include "support/fakes.h"
 
@@ -166,6 +168,61 @@ TEST(MapSession, TellsOfAProcessItCannotOpenAndMeasuresA64BitOneAgainstNoCeiling
   EXPECT_EQ(figures.substr(0, figures.find("\r\nRegions")),
             "Virtual size: 2 MB\r\n64-bit process: no 32-bit ceiling");
   EXPECT_EQ(figures.find('%'), std::string::npos) << figures;
+}
+
+// An opened log's figures as a live target's would be: the trend its rows
+// give, its ceiling's figure, a 64-bit target against no ceiling.
+TEST(MapSession, AnOpenedLogTellsItsTrendCeilingAndBits) {
+  const struct {
+    uint32_t bits;
+    const char *ceiling, *figures;  // its four columns; what the figures say
+  } cases[] = {{32, "4095,295,295,295", "Ceiling: 4095 MB, as logged"},
+               {32, ",,,", "Ceiling: not logged; against the limit, 4095 MB"},
+               {64, ",,,", "64-bit process: no 32-bit ceiling"}};
+  for (const auto& c : cases) {
+    std::string text = kLogHeader;  // 100 MB a minute to 3800 MB, a row each 10 s
+    for (uint32_t i = 0, mb = 2800; i <= 60; ++i, mb = 2800 + i * 100 / 6) {
+      char row[200];
+      snprintf(row, sizeof row,
+               "2026-03-29T01:%02u:%02u,7,%u,0,0,0,0,9,0,4095,%s,0,0,0,0,0,0,,,,60,%u,,\r\n", i / 6,
+               i % 6 * 10, mb, c.ceiling, c.bits);
+      text += row;
+    }
+    auto rows = std::make_unique<History>();
+    OpenedLog opened(rows.get());
+    LogReader log(&opened);
+    ASSERT_TRUE(log.Feed(text.data(), text.size()) && log.Finish()) << c.figures;
+    MapSession session;
+    session.ShowLog(ZT("night.csv"), *rows, log.Last(), opened.TrendMinutes(log.Last()), 0);
+    const std::string figures = Narrow(session.FiguresText());
+    EXPECT_NE(figures.find(c.figures), std::string::npos) << figures;
+    EXPECT_NE(figures.find(c.bits == 64 ? "Trend: no ceiling" : "Trend: about 3 min to the"),
+              std::string::npos)
+        << figures;
+  }
+}
+
+TEST(MapSession, AnOpenedMapProposesItsOwnNameAndALiveReadingItsOwnAgain) {
+  SessionRig rig;
+  rig.Start(7);
+  ZChar reason[kFollowErrorUnits];
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  rig.Step(10);
+  const std::string text = std::string(kMapCsvHeader) + "0x10000,4096,free,,0x0,0x0,\"\",\r\n";
+  MapReader map;
+  ASSERT_TRUE(map.Feed(text.data(), text.size()) && map.Finish());
+  rig.session->ShowSavedMap(ZT("C:\\maps\\xtop-1234-20241201-101500.csv"), map);
+  EXPECT_EQ(rig.SavedAs(), "xtop-1234-20241201-101500.csv 1");
+  ASSERT_TRUE(rig.session->Follow(ZT("xtop.exe"), 0, reason));
+  rig.Step(11);
+  EXPECT_EQ(rig.SavedAs(), "xtop-7-20260102-140211.csv 2");
+}
+
+// What Explorer's Open with, a drop on the icon or a shortcut give: a file.
+TEST(MapSession, AnArgumentWithAFoldersMarkOrEndingInCsvIsAFile) {
+  for (const char* arg : {"C:\\logs\\a.csv", "a.csv", "A.CSV", ".\\xtop.exe", "logs/x"})
+    EXPECT_TRUE(IsFileArgument(Z(arg).c_str())) << arg;
+  for (const char* arg : {"xtop.exe", "csv", "1234"}) EXPECT_FALSE(IsFileArgument(Z(arg).c_str()));
 }
 
 // Narrow dots and backslashes, wide capitals, the rest in between.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "map/history.h"
+#include "map/opened_log.h"
 #include "space/log_reader.h"
 #include "space/map_reader.h"
 #include "support/fakes.h"
@@ -20,8 +21,10 @@ const std::string kWithCeiling =
     "peak_virtual_mb,limit_mb,ceiling_mb,usable_free_mb,largest_usable_mb,"
     "largest_usable_below_2g_mb,image_committed_mb,image_reserved_mb,mapped_committed_mb,"
     "mapped_reserved_mb,private_committed_mb,private_reserved_mb\r\n";
+const std::string kWithStacks = kWithCeiling.substr(0, kWithCeiling.size() - 2) +
+                                ",threads,stack_committed_mb,stack_reserved_mb\r\n";
 // What zorlog writes now.
-const std::string kWithStacks = kLogHeader;
+const std::string kAll = kLogHeader;
 
 bool Feed(CsvReader& reader, const std::string& text, size_t chunk) {
   for (size_t i = 0; i < text.size(); i += chunk)
@@ -50,6 +53,12 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
        300},
       {kWithCeiling + row + ",,,,,90,0,300,0,610,500\n", 1, 0, "", 1500, kNoFigure},
       {kWithStacks + row + ceiling + ",12,3,40\r\n", 1, 0, "", 1500, 300},
+      {kAll + row + ceiling + ",12,3,40,-300,32,1,\"CAD\\x\"\r\n2024-05-01T10:00:01" +
+           row.substr(19) + ceiling + ",,,,-300,64,,\r\n",
+       2, 0, "", 1500, 300},
+      {kAll + row + ceiling + ",,,,60,48,,\r\n", 0, 0, "line 2: bits is not 32 or 64", 0, 0},
+      {kAll + row + ceiling + ",,,,60,32,,\"a\"b\"\r\n", 0, 0, "line 2: user's quotes are wrong", 0,
+       0},
       {kWithCeiling + "\r\n" + row + ceiling + "\r\n2024-05-01T10:00:0x" + row.substr(19) +
            ceiling + "\r\n",
        0, 0, "line 4: the time is not YYYY-MM-DDTHH:MM:SS", 0, 0},
@@ -66,7 +75,8 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
   for (const Case& c : cases)
     for (size_t chunk : {size_t{1}, size_t{7}, c.text.size() + 1}) {
       auto history = std::make_unique<History>();
-      LogReader reader(history.get());
+      OpenedLog opened(history.get());
+      LogReader reader(&opened);
       const bool read = Feed(reader, c.text, chunk);
       const std::string what = c.text.substr(0, 40) + " in chunks of " + std::to_string(chunk);
       ASSERT_EQ(read, c.error.empty()) << what;
@@ -82,6 +92,20 @@ TEST(LogReader, ReadsEveryHeaderSkipsStatusLinesAndRefusesABrokenRowByItsLine) {
       history->Column(c.rows - 1, kHistoryBuckets, &p);
       EXPECT_EQ(p.range[kSeriesLargestUsable].min, c.usableMb) << what;
     }
+}
+
+// The hour repeated when daylight saving ends: rows placed an hour apart by
+// their offsets, each labelled by its own local time.
+TEST(LogReader, PlacesRowsByTheirTimeAndOffset) {
+  const std::string row = "2024-10-27T02:30:00,42,1500,1,5,2,9,7,1500,0,,,,,0,0,0,0,0,0,,,";
+  auto history = std::make_unique<History>();
+  OpenedLog opened(history.get());
+  LogReader reader(&opened);
+  ASSERT_TRUE(Feed(reader, kAll + row + ",120,32,,\r\n" + row + ",60,32,,\r\n", 64));
+  ASSERT_EQ(history->Filled(), 3601u);
+  HistoryPoint p;
+  history->Column(3600, kHistoryBuckets, &p);
+  EXPECT_EQ(p.from + p.label, HistorySeconds(2024, 10, 27, 2, 30, 0));
 }
 
 TEST(MapReader, ReadsWhatTheMapSaveWritesWithOrWithoutItsUseColumn) {
