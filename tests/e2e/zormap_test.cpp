@@ -213,7 +213,7 @@ TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceIt
   ASSERT_TRUE(Eventually([&] {
     return map.Figure(L"Largest usable block: ") >= 128 &&
            map.Title().compare(0, 9, L"zormap - ") == 0;
-  })) << Utf8(map.Title());
+  })) << Utf8(map.Title() + L"\n" + map.Text(IDC_MAP_FIGURES));
 
   // Wider by 100 pixels: the legend follows the right edge, drawn whole.
   EXPECT_TRUE(Eventually([&] { return LegendInPlace(map.Window()); }));
