@@ -5,15 +5,19 @@
 #include "monitor/warning.h"
 
 const char kLogUsage[] =
-    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [--warn-below MB]\r\n"
-    "                  [--warn-at PERCENT] [--warn-minutes N] [--run \"COMMAND\"]\r\n"
-    "                  [--event-log] [--save-map DIR] NAME|PID\r\n"
+    "usage: zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [--metrics FILE.prom]\r\n"
+    "                  [--warn-below MB] [--warn-at PERCENT] [--warn-minutes N]\r\n"
+    "                  [--run \"COMMAND\"] [--event-log] [--save-map DIR]\r\n"
+    "                  NAME|PID|--all NAME\r\n"
     "  NAME  an image name such as xtop.exe: waited for, followed, and waited for\r\n"
     "        again after it exits\r\n"
     "  PID   that process only, until it exits\r\n"
+    "  --all NAME  every process of that name at once, each a row an interval\r\n"
     "  -i    seconds between rows, 1 to 3600 (default 1)\r\n"
     "  -n    stop after that many rows (default: until Ctrl+C)\r\n"
     "  -o    append the rows to FILE (default: standard output)\r\n"
+    "  --metrics  write the figures after each interval to FILE.prom, in the\r\n"
+    "             Prometheus text format; removed when zorlog ends\r\n"
     "  --warn-below    warn when the largest usable block falls under MB (1 to 4096)\r\n"
     "  --warn-at       warn at that share of the target's ceiling (1 to 100)\r\n"
     "  --warn-minutes  warn when the trend meets the ceiling within N minutes (1 to 1440)\r\n"
@@ -54,6 +58,8 @@ enum OptionId {
   kSaveMap,
   kRegister,
   kUnregister,
+  kAll,
+  kMetrics,
   kOptions
 };
 
@@ -75,11 +81,25 @@ const struct {
     {"--save-map", 0, 0, "option --save-map needs a folder"},
     {"--register-event-source", 0, 0, nullptr},
     {"--unregister-event-source", 0, 0, nullptr},
+    {"--all", 0, 0, nullptr},
+    {"--metrics", 0, 0, "option --metrics needs a file name ending in .prom"},
 };
 
 // The longest -i at which the trend can still form: its fewest readings
 // within its window.
 const uint32_t kTrendIntervalMax = (Trend::kWindowSeconds - 1) / (Trend::kMinReadings - 1);
+
+// What the collector reads: a name ending in .prom, in any case.
+bool EndsWithProm(const ZChar* path) {
+  const size_t n = ZLen(path);
+  const char* prom = ".prom";
+  if (n < 6) return false;
+  for (size_t i = 0; i < 5; ++i) {
+    const ZChar c = path[n - 5 + i];
+    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != prom[i]) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -110,6 +130,8 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
     if (!option.range) {
       if (id == kEventLog)
         args->eventLog = true;
+      else if (id == kAll)
+        args->all = true;
       else
         args->eventSource = id == kRegister ? 1 : -1;
       continue;
@@ -118,7 +140,10 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
     const ZChar* v = argv[++i];
     if (!option.max) {
       if (!*v) return Fail(error, option.range);
-      (id == kFile ? args->file : id == kRun ? args->run : args->saveMapDir) = v;
+      (id == kFile      ? args->file
+       : id == kRun     ? args->run
+       : id == kMetrics ? args->metrics
+                        : args->saveMapDir) = v;
       continue;
     }
     uint32_t n = 0;
@@ -150,7 +175,11 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
         .AddAscii(" characters once its values are in");
     return false;
   }
+  if (args->metrics && !EndsWithProm(args->metrics))
+    return Fail(error, "--metrics needs a file name ending in .prom, not ", args->metrics);
   if (!target) return Fail(error, "no process name or PID given");
   static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");
-  return ParseTarget(target, args->name, &args->pid, error);
+  if (!ParseTarget(target, args->name, &args->pid, error)) return false;
+  if (args->all && args->pid) return Fail(error, "--all takes an image name, not a PID");
+  return true;
 }

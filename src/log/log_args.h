@@ -1,17 +1,20 @@
 // The command line of zorlog.exe:
-//   zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [warnings and actions] NAME|PID
+//   zorlog.exe [-i SECONDS] [-n ROWS] [-o FILE] [--metrics FILE.prom]
+//              [warnings and actions] NAME|PID|--all NAME
 #pragma once
 #include <stdint.h>
 
 #include "common/ztext.h"
 
 struct LogArgs {
-  uint32_t intervalSeconds = 1;  // 1 to 3600
-  uint32_t rows = 0;             // 0: until stopped
-  const ZChar* file = nullptr;   // append here; null: standard output
-  ZChar name[kTextUnits] = {0};  // the image name followed, when pid is 0
-  uint32_t pid = 0;              // that process only
-  bool help = false;             // /?, -h or --help: the usage, nothing else
+  uint32_t intervalSeconds = 1;    // 1 to 3600
+  uint32_t rows = 0;               // 0: until stopped
+  const ZChar* file = nullptr;     // append here; null: standard output
+  ZChar name[kTextUnits] = {0};    // the image name followed, when pid is 0
+  uint32_t pid = 0;                // that process only
+  bool all = false;                // --all: every process of the name at once
+  const ZChar* metrics = nullptr;  // the figures written here after each interval
+  bool help = false;               // /?, -h or --help: the usage, nothing else
   // --register-event-source (1) or --unregister-event-source (-1), alone:
   // the event log source's key written or removed, nothing else.
   int eventSource = 0;

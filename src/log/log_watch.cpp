@@ -130,10 +130,18 @@ void LogWatch::Warn(const FollowStep& step, const WarningReading& r, const LogTi
   Tell(line, kEventActionFailed, kEventError, actions);
 }
 
-void LogWatch::Tell(const ZChar* line, EventId id, EventType type, WatchActions* actions) {
+void TellLine(const LogArgs& args, const ZChar* line, EventId id, EventType type,
+              WatchActions* actions) {
   actions->Say(line);
-  if (args_.eventLog && !actions->Report(line, id, type))
+  if (args.eventLog && !actions->Report(line, id, type))
     actions->Say(ZT("zorlog: cannot write to the event log"));
+}
+
+uint32_t LogWatch::WarningsOn() const {
+  uint32_t on = 0;
+  for (int kind = 0; kind < kWarningKinds; ++kind)
+    if (warning_.On(static_cast<WarningKind>(kind))) on |= 1u << kind;
+  return on;
 }
 
 void LogWatch::SaveMap(WatchActions* actions) {

@@ -41,6 +41,10 @@ class WatchActions {
 
 enum { kWatchLineUnits = 512 };
 
+// A line on standard error and, with --event-log, an entry.
+void TellLine(const LogArgs& args, const ZChar* line, EventId id, EventType type,
+              WatchActions* actions);
+
 class LogWatch {
  public:
   explicit LogWatch(const LogArgs& args);
@@ -53,7 +57,11 @@ class LogWatch {
   void Step(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick,
             WatchActions* actions);
   // A line on standard error and, with --event-log, an entry.
-  void Tell(const ZChar* line, EventId id, EventType type, WatchActions* actions);
+  void Tell(const ZChar* line, EventId id, EventType type, WatchActions* actions) {
+    TellLine(args_, line, id, type, actions);
+  }
+  // The warning's kinds on now, as bits (1 << WarningKind).
+  uint32_t WarningsOn() const;
 
  private:
   void Read(const FollowStep& step, const ZChar* name, const LogTime& time, uint32_t tick);

@@ -105,8 +105,16 @@ bool Sample(const MetricsInstance& m, int metric, int kind, uint64_t value, Metr
 
 }  // namespace
 
-void SetMetricsFigures(const FollowStep& s, MetricsInstance* m) {
+void SetMetrics(const FollowStep& s, const ZChar* name, uint32_t warnings, int64_t unixSeconds,
+                MetricsInstance* m) {
+  *m = MetricsInstance();
+  m->name = name;
   m->pid = s.pid;
+  m->sessionKnown = s.sessionKnown;
+  m->session = s.session;
+  m->user = s.user;
+  m->warnings = warnings;
+  m->lastReading = unixSeconds;
   m->is64Bit = s.ceiling.is64Bit;
   m->virtualBytes = s.stats.committed + s.stats.reserved;
   m->ceilingKnown = s.ceiling.known;

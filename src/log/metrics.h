@@ -26,8 +26,10 @@ struct MetricsInstance {
   int64_t lastReading = 0;  // seconds since 1970-01-01 UTC
 };
 
-// A reading's figures; the labels and times are the caller's.
-void SetMetricsFigures(const FollowStep& step, MetricsInstance* out);
+// A reading of the process name, with the warning's kinds on (bits) and its
+// time; name and user point into name and step.
+void SetMetrics(const FollowStep& step, const ZChar* name, uint32_t warnings, int64_t unixSeconds,
+                MetricsInstance* out);
 
 // Where the text goes, a line at a time (each with its LF); false stops it.
 class MetricsOut {

@@ -10,8 +10,7 @@
 #include "log/log_output_win32.h"
 #include "log/log_row.h"
 #include "log/log_watch.h"
-#include "log/row_clock.h"
-#include "space/map_csv_win32.h"
+#include "log/zorlog_run_win32.h"
 
 namespace {
 
@@ -109,92 +108,6 @@ HANDLE OpenLog(const wchar_t* path, uint32_t* columns) {
   return file;
 }
 
-// The watch's actions carried out: nothing here waits on what it starts.
-class SystemActions : public WatchActions {
- public:
-  explicit SystemActions(const ZChar* folder) : folder_(folder) {}
-  void Say(const ZChar* line) override { ::Say(line); }
-  bool Start(const ZChar* commandLine, const AlertValues& values) override {
-    return StartDetachedCommand(commandLine, values);
-  }
-  bool Report(const ZChar* line, EventId id, EventType type) override {
-    return ReportToEventLog(line, id, type);
-  }
-  bool SaveMap(const RegionTable& regions, const ZChar* fileName) override {
-    wchar_t path[MAX_PATH + kTextUnits + 40];
-    if (!JoinFolderPath(folder_, fileName, path, MAX_PATH + kTextUnits + 40)) return false;
-    HANDLE file =
-        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool written = WriteMapCsv(file, regions);
-    CloseHandle(file);
-    if (!written) DeleteFileW(path);  // no half map left to mislead
-    return written;
-  }
-
- private:
-  const ZChar* folder_;
-};
-
-// Why the log ended, told on standard error (when it is a failure) and in
-// the event log.
-int Stop(const LogArgs& args, LogWatch* watch, SystemActions* actions, int code, const char* why,
-         uint32_t rows) {
-  wchar_t line[kConsoleLineUnits];
-  ZBuilder(line, kConsoleLineUnits)
-      .AddAscii("zorlog: stopped after ")
-      .AddInt(rows)
-      .AddAscii(" rows: ")
-      .AddAscii(why);
-  if (code)
-    watch->Tell(line, kEventStopped, kEventError, actions);
-  else if (args.eventLog)
-    actions->Report(line, kEventStopped, kEventInformation);
-  return code;
-}
-
-int Log(const LogArgs& args, TargetFollower* follower, HANDLE out, uint32_t columns) {
-  LogWatch watch(args);
-  SystemActions actions(args.saveMapDir);
-  if (args.eventLog) {
-    wchar_t line[kConsoleLineUnits];
-    ZBuilder(line, kConsoleLineUnits)
-        .AddAscii("zorlog: started, following ")
-        .Add(follower->Name())
-        .AddAscii(args.pid ? " by PID" : " by name");
-    actions.Report(line, kEventStarted, kEventInformation);
-  }
-  Win32RowOutput output(out, args.file);
-  RowWriter writer;
-  RowClock clock(args.intervalSeconds, ClockMs(), GetTickCount());
-  for (;;) {
-    const RowTurn turn = clock.Look(ClockMs(), GetTickCount());
-    if (turn.wentBack) Say(L"zorlog: the system clock went back; the rows carry the true times");
-    if (WaitForSingleObject(g_stop, turn.waitMs) == WAIT_OBJECT_0)
-      return Stop(args, &watch, &actions, 0, "asked to stop", writer.Written());
-    if (!turn.row) continue;
-    FollowStep step;
-    follower->Step(&step, watch.Sink());
-    const LogTime time = LocalTimeOf(turn.second);
-    watch.Step(step, follower->Name(), time, GetTickCount(), &actions);
-    if (step.row) {
-      char row[kLogRowChars];
-      const uint32_t bytes =
-          static_cast<uint32_t>(FormatLogRow(time, step, row, sizeof row, columns));
-      wchar_t note[kRowNoteUnits];
-      const RowResult result = writer.Write(&output, row, bytes, note);
-      if (result == kRowFatal)
-        return Stop(args, &watch, &actions, 1, "the log cannot be written", writer.Written());
-      if (*note)
-        watch.Tell(note, kEventRowsLost, result == kRowLost ? kEventError : kEventWarning,
-                   &actions);
-      if (args.rows && writer.Written() >= args.rows)
-        return Stop(args, &watch, &actions, 0, "all rows written", writer.Written());
-    }
-    if (step.finished) return Stop(args, &watch, &actions, 0, "the PID ended", writer.Written());
-  }
-}
-
 // --register-event-source and --unregister-event-source.
 int EventSource(bool add) {
   DWORD error = 0;
@@ -256,7 +169,9 @@ int wmain(int argc, wchar_t** argv) {
   g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-  int code = Log(args, &follower, out, columns ? columns : uint32_t{kLogColumnsAll});
+  if (!columns) columns = kLogColumnsAll;
+  const int code = args.all ? RunFleet(args, out, columns, g_stop)
+                            : RunLog(args, &follower, out, columns, g_stop);
   SetEvent(g_done);
   if (args.file) CloseHandle(out);
   return code;

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "log/alert_command.h"
+#include "log/fleet.h"
 #include "log/log_watch.h"
 #include "monitor/exit_code.h"
 #include "support/fakes.h"
@@ -213,6 +215,62 @@ TEST(LogWatch, ActsOncePerCrossingAndTellsHowTheTargetEnded) {
             "say: zorlog: xtop.exe (PID 9) runs but cannot be opened (access "
             "denied): start zorlog as that user or elevated");
   EXPECT_EQ(actions.calls[1], "report 5W: " + actions.calls[0].substr(5));
+}
+
+// --all: every process of the name read at each interval, one that cannot be
+// opened counted once, a new one followed at once, one that ends told of and
+// dropped, the metrics of those running only.
+TEST(Fleet, FollowsEveryProcessOfTheNameAndCountsThoseItCannotOpen) {
+  FakeProcessApi api;
+  FakeSystemApi system;
+  ResetSystemInfoCache();
+  const auto add = [&api](uint32_t pid, const char* path) -> FakeProcess& {
+    FakeProcess& p = api.Add(pid, Z(path));
+    p.header = ImageHeader(true);
+    p.regions = {{0x10000, 0x10000000, kMemReserve, kMemPrivate, 0, 0x10000},
+                 {0x10010000, 0x6FFD0000, kMemFree}};
+    return p;
+  };
+  add(7, "\\Device\\x\\cad.exe");
+  add(8, "\\Device\\x\\cad.exe");
+  add(9, "\\Device\\x\\other.exe");
+  FakeProcess& refused = add(10, "\\Device\\x\\cad.exe");
+  refused.openable = refused.queryOpenable = false;
+  LogArgs args;
+  ZCopy(args.name, kTextUnits, ZT("cad.exe"));
+  args.all = true;
+  Fleet fleet(args);
+  RecordedActions actions;
+  const auto step = [&](int second) {
+    actions.calls.clear();
+    fleet.Step(LogTime{2026, 12, 8, 3, 14, second}, 1765000000 + second, 1000u * second, &actions);
+    std::string rows;
+    for (uint32_t i = 0; i < fleet.Count(); ++i)
+      if (fleet.Reading(i).row) rows += std::to_string(fleet.Reading(i).pid) + " ";
+    return rows;
+  };
+  EXPECT_EQ(step(0), "7 8 ");
+  EXPECT_EQ(std::count(actions.calls.begin(), actions.calls.end(),
+                       "say: zorlog: 1 process of cad.exe runs but cannot be opened (access "
+                       "denied): start zorlog as their user or elevated"),
+            1);
+  EXPECT_EQ(step(1), "7 8 ");
+  EXPECT_EQ(std::count_if(actions.calls.begin(), actions.calls.end(),
+                          [](const std::string& c) { return c.find("cannot") != c.npos; }),
+            0);  // told once, while the count stays
+  add(11, "\\Device\\x\\cad.exe");
+  EXPECT_EQ(step(2), "7 8 11 ");
+  api.Find(7)->exitCode = 0;
+  EXPECT_EQ(step(3), "8 11 ");
+  EXPECT_EQ(std::count_if(actions.calls.begin(), actions.calls.end(),
+                          [](const std::string& c) { return c.find("(PID 7) exited") != c.npos; }),
+            1);
+  MetricsInstance m[4];
+  ASSERT_EQ(fleet.Metrics(m, 4), 2u);
+  EXPECT_EQ(m[0].pid + m[1].pid, 19u);
+  EXPECT_EQ(m[0].lastReading, 1765000003);
+  EXPECT_EQ(step(4), "8 11 ");
+  EXPECT_EQ(fleet.Count(), 2u);
 }
 
 }  // namespace

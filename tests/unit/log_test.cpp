@@ -57,6 +57,9 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
   EXPECT_EQ(Narrow(args.run), "cmd /c echo {PID}");
   EXPECT_TRUE(args.eventLog);
   EXPECT_EQ(Narrow(args.saveMapDir), "C:\\maps");
+  ASSERT_TRUE(Parse({"--all", "cad.exe", "--metrics", "C:\\m\\zorvane.PROM"}, &args, &error));
+  EXPECT_TRUE(args.all);
+  EXPECT_EQ(Narrow(args.metrics), "C:\\m\\zorvane.PROM");
   const std::string longest(63, 'a'), tooLong(64, 'a');
   ASSERT_TRUE(Parse({longest.c_str()}, &args, &error));
   ASSERT_TRUE(Parse({"-i", "149", "--warn-minutes", "5", "x.exe"}, &args, &error));
@@ -98,6 +101,9 @@ TEST(LogArgs, TakesANameOrAPidWithOptionsAndRefusesEveryBadForm) {
       {"--warn-at", "90", "--run", "", "x.exe"},  // no command
       {"--run", "cmd", "x.exe"},                  // nothing to start it
       {"--save-map", "", "x.exe"},
+      {"--all", "42"},                  // a name, not a PID
+      {"--metrics", "m.txt", "x.exe"},  // not what the collector reads
+      {"--metrics", ".prom", "x.exe"},
       {"--event-log", "--event-log", "x.exe"},
       {"--warn", "1", "x.exe"},
       {"-i", "150", "--warn-minutes", "5", "x.exe"},  // the trend could never form
