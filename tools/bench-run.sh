@@ -31,6 +31,7 @@ run() {
   wine zor_bench.exe map --panels
   wine zor_bench.exe threads
   wine zor_bench.exe tick
+  wine zor_bench.exe fleet --processes 50
   wine zor_bench.exe startup "$here\\ZOR.exe" "ZOR 1.2" "$here\\min_dialog.exe" "ZOR bench dialog"
 
   # Whether a host process belongs to this prefix (grep reads all its input,

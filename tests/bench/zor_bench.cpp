@@ -22,6 +22,11 @@
 //                                       processes owning these windows
 //   zor_bench info                      ZOR.exe's info panel, on one line
 //   zor_bench close TITLE...            closes these windows, waits for them
+//   zor_bench fleet [--runs N] [--processes N] [CYCLES]
+//                                       zorlog --all's interval over N instances
+//                                       vs N bare walks and one process list, and
+//                                       its private memory across instance
+//                                       starts and exits
 //
 // Times are wall-clock: under Wine much of a memory query's work is done by
 // the wine server and the target process, not by the caller.
@@ -50,74 +55,9 @@
 #include "settings/view_settings.h"
 #include "space/address_map.h"
 #include "support/target_process_win32.h"
+#include "bench/bench.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct Samples {
-  std::vector<double> values;
-  void Add(double v) { values.push_back(v); }
-  double Min() const { return *std::min_element(values.begin(), values.end()); }
-  double Median() const {
-    std::vector<double> v = values;
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-  }
-};
-
-// --- one measurement -------------------------------------------------------
-
-struct Walk {
-  uint32_t kb = 0;
-  uint32_t regions = 0;
-};
-
-// What a program that only wanted the number would write: the same calls the
-// product makes, straight against the API, with the same arithmetic.
-Walk BareVirtualSize(DWORD pid) {
-  static SYSTEM_INFO si;
-  if (!si.dwPageSize) GetSystemInfo(&si);
-  Walk w;
-  HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (!h) return w;
-  DWORD code = 0;
-  if (!GetExitCodeProcess(h, &code) || code != STILL_ACTIVE) {
-    CloseHandle(h);
-    return w;
-  }
-  uint64_t address = reinterpret_cast<uintptr_t>(si.lpMinimumApplicationAddress);
-  uint64_t highest = reinterpret_cast<uintptr_t>(si.lpMaximumApplicationAddress);
-  uint32_t sum = 0;
-  while (address < highest) {
-    MEMORY_BASIC_INFORMATION mbi;
-    if (VirtualQueryEx(h, reinterpret_cast<void*>(static_cast<uintptr_t>(address)), &mbi,
-                       sizeof mbi) != sizeof mbi)
-      break;
-    ++w.regions;
-    uint64_t base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
-    uint64_t end = base + mbi.RegionSize;
-    if (end <= address) break;
-    if (end < highest) {
-      if (mbi.State == MEM_COMMIT || mbi.State == MEM_RESERVE) sum += mbi.RegionSize;
-      address = end;
-      continue;
-    }
-    if (mbi.State != MEM_FREE && base + si.dwPageSize <= highest)
-      sum += static_cast<uint32_t>((highest - base) / si.dwPageSize * si.dwPageSize);
-    break;
-  }
-  CloseHandle(h);
-  w.kb = sum >> 10;
-  return w;
-}
 
 // The product's walk (contender, giving KB) against the bare loop, call by
 // call in turns at 100, 1,000 and 10,000 regions.
@@ -192,14 +132,6 @@ int BenchMeasurement(int runs) {
       runs);
   return CompareWithBareWalk(runs, "ZOR", QueryProcessVirtualSize);
 }
-
-// What the watch would do, done nowhere: the bench times the deciding.
-class NoActions : public WatchActions {
-  void Say(const ZChar*) override {}
-  bool Start(const ZChar*, const AlertValues&) override { return true; }
-  bool Report(const ZChar*, EventId, EventType) override { return true; }
-  bool SaveMap(const RegionTable&, const ZChar*) override { return true; }
-};
 
 // One row of zorlog.exe as it makes it: the step (the walk with its
 // statistics and the limit), its watch, the local time, the CSV text and
@@ -702,6 +634,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"memory") return PrintMemory(rest);
   if (mode == L"info") return PrintInfo();
   if (mode == L"close") return CloseWindows(rest);
+  if (mode == L"fleet") return BenchFleet(runs, processes, rest.empty() ? 1000 : _wtoi(rest[0].c_str()));
   fprintf(stderr, "unknown mode %ls\n", mode.c_str());
   return 2;
 }
