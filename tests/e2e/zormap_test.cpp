@@ -28,6 +28,16 @@ using namespace e2e;
 // Generous, for the emulated machine: each returns as soon as it holds.
 bool Eventually(const std::function<bool()>& condition) { return WaitFor(condition, 20000); }
 
+// A value of zormap's key, as an earlier session would have left it.
+bool SetMapValue(const wchar_t* name, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key))
+    return false;
+  const bool set = !RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
+  RegCloseKey(key);
+  return set;
+}
+
 class MapRun {
  public:
   bool Start(const std::wstring& args) {
@@ -201,12 +211,7 @@ bool LegendInPlace(HWND window) {
 
 TEST(ZorMap, WarnsOnceTheLargestUsableBlockFallsBelowTheThresholdAndNoMoreOnceItExits) {
   // Only the block may warn: a full space is just under 100 %.
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
-            ERROR_SUCCESS);
-  DWORD percent = 100;
-  RegSetValueExW(key, L"WarnAtPercent", 0, REG_DWORD, reinterpret_cast<BYTE*>(&percent), 4);
-  RegCloseKey(key);
+  ASSERT_TRUE(SetMapValue(L"WarnAtPercent", 100));
   TargetProcess target;
   MapRun map;
   ASSERT_TRUE(map.FollowCopy(L"ZorMapWarned", &target));
@@ -653,12 +658,7 @@ TEST(ZorMap, ARunSpansTheSliverBetweenTwoReservationsAndGivesTheWholeBlockBack) 
 // At the least size the strip's room comes from a taller window: every row
 // of the map stays within the grid, the grid within the window.
 TEST(ZorMap, TheStripTurnedOnAtTheLeastSizeGrowsTheWindowAndKeepsEveryRow) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\QuandrilSoftware\\Zorvane\\Map", &key),
-            ERROR_SUCCESS);
-  DWORD hidden = 0;
-  RegSetValueExW(key, L"ShowHistory", 0, REG_DWORD, reinterpret_cast<BYTE*>(&hidden), 4);
-  RegCloseKey(key);
+  ASSERT_TRUE(SetMapValue(L"ShowHistory", 0));
   TargetProcess target;
   MapRun map;
   ASSERT_TRUE(map.FollowCopy(L"ZorMapLeast", &target));
