@@ -37,7 +37,7 @@ void Fill(HWND dialog, const LogInstances& instances) {
   }
   for (uint32_t i = 0; i < instances.Count(); ++i) {
     const LogInstance& p = instances.At(i);
-    wchar_t text[kHistoryTimeUnits + 12];
+    wchar_t text[kHistoryTimeUnits];
     const int row = static_cast<int>(i);
     ZBuilder(text, kHistoryTimeUnits).AddInt(p.pid);
     SetCell(list, row, 0, text);

@@ -37,7 +37,7 @@ bool OpenSavedFile(const wchar_t* path, uint32_t pid, HWND owner, MapSession* se
     SavedKind kind = kSavedLog;
     ok = ReadSavedFile(path, &log, &map, &kind, error, units);
     if (ok && kind == kSavedMap && pid != kEveryPid) {
-      ZBuilder(error, units).Add(path).AddAscii(": a saved map, of one process: --pid is for logs");
+      ZBuilder(error, units).Add(path).AddAscii(": a saved map: --pid is for a log");
       ok = false;
     } else if (ok && kind == kSavedMap) {
       session->ShowSavedMap(path, map);
