@@ -24,13 +24,17 @@ void Fill(HWND dialog, const LogInstances& instances) {
   HWND list = GetDlgItem(dialog, IDC_MAP_INSTANCES);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   static const wchar_t* const kTitles[] = {L"PID", L"User", L"First row", L"Last row", L"Peak MB"};
-  static const int kWidths[] = {6, 16, 19, 19, 8};  // in average characters
-  const int average = LOWORD(GetDialogBaseUnits());
+  // Shares of the list's width, room left for its scroll bar: times are
+  // the widest.
+  static const int kShares[] = {5, 15, 18, 18, 9}, kWhole = 65;
+  RECT client;
+  GetClientRect(list, &client);
+  const int width = client.right - GetSystemMetrics(SM_CXVSCROLL);
   for (int i = 0; i < 5; ++i) {
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = i == 0 || i == 4 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = kWidths[i] * average;
+    column.cx = width * kShares[i] / kWhole;
     column.pszText = const_cast<wchar_t*>(kTitles[i]);
     column.iSubItem = i;
     SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
