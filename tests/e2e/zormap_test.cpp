@@ -600,7 +600,8 @@ TEST(ZorMap, ALogOfProcessesSideBySideShowsThePidGivenOrPicked) {
   EXPECT_TRUE(Eventually([&] {
     return given.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4242, 6 rows)";
   })) << Utf8(given.Title());
-  EXPECT_EQ(given.Figure(L"Virtual size: "), 4242 / 6 + 5);
+  EXPECT_TRUE(Eventually([&] { return given.Figure(L"Virtual size: ") == 4242 / 6 + 5; }))
+      << Utf8(given.Text(IDC_MAP_FIGURES));
   EXPECT_EQ(OpenExitCode(L"--open \"" + log + L"\" --pid 77"), 1u);
   for (const int answer : {IDCANCEL, IDOK}) {
     MapRun picked;
@@ -625,7 +626,8 @@ TEST(ZorMap, ALogOfProcessesSideBySideShowsThePidGivenOrPicked) {
     EXPECT_TRUE(Eventually([&] {
       return picked.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4343, 6 rows)";
     })) << Utf8(picked.Title());
-    EXPECT_EQ(picked.Figure(L"Virtual size: "), 4343 / 6 + 5);
+    EXPECT_TRUE(Eventually([&] { return picked.Figure(L"Virtual size: ") == 4343 / 6 + 5; }))
+        << Utf8(picked.Text(IDC_MAP_FIGURES));
   }
   DeleteFileW(log.c_str());
 }
