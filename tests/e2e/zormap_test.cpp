@@ -598,10 +598,9 @@ TEST(ZorMap, ALogOfProcessesSideBySideShowsThePidGivenOrPicked) {
   MapRun given;
   ASSERT_TRUE(given.Start(L"--open \"" + log + L"\" --pid 4242"));
   EXPECT_TRUE(Eventually([&] {
-    return given.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4242, 6 rows)";
-  })) << Utf8(given.Title());
-  EXPECT_TRUE(Eventually([&] { return given.Figure(L"Virtual size: ") == 4242 / 6 + 5; }))
-      << Utf8(given.Text(IDC_MAP_FIGURES));
+    return given.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4242, 6 rows)" &&
+           given.Figure(L"Virtual size: ") == 4242 / 6 + 5;
+  })) << Utf8(given.Title() + L"\n" + given.Text(IDC_MAP_FIGURES));
   EXPECT_EQ(OpenExitCode(L"--open \"" + log + L"\" --pid 77"), 1u);
   for (const int answer : {IDCANCEL, IDOK}) {
     MapRun picked;
@@ -618,16 +617,14 @@ TEST(ZorMap, ALogOfProcessesSideBySideShowsThePidGivenOrPicked) {
     PostMessageW(GetParent(list), WM_COMMAND, answer, 0);
     DWORD code = 99;
     if (answer == IDCANCEL) {
-      EXPECT_TRUE(picked.run_.WaitForExit(&code, 20000));
-      EXPECT_EQ(code, 1u);
+      EXPECT_TRUE(picked.run_.WaitForExit(&code, 20000) && code == 1) << code;
       continue;
     }
     ASSERT_TRUE(picked.Attach());
     EXPECT_TRUE(Eventually([&] {
-      return picked.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4343, 6 rows)";
-    })) << Utf8(picked.Title());
-    EXPECT_TRUE(Eventually([&] { return picked.Figure(L"Virtual size: ") == 4343 / 6 + 5; }))
-        << Utf8(picked.Text(IDC_MAP_FIGURES));
+      return picked.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4343, 6 rows)" &&
+             picked.Figure(L"Virtual size: ") == 4343 / 6 + 5;
+    })) << Utf8(picked.Title() + L"\n" + picked.Text(IDC_MAP_FIGURES));
   }
   DeleteFileW(log.c_str());
 }
