@@ -25,7 +25,7 @@ struct LogInstance {
 
 class LogInstances {
  public:
-  // Past this many PIDs the rest are counted, not listed.
+  // Past this many PIDs the rest are left out, and that is said.
   enum { kListed = 256 };
   void Clear();
   // A row placed at time (UTC where it has its offset), label to its local time.
