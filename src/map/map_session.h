@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "map/history.h"
+#include "map/log_instances.h"
 #include "map/map_figures.h"
 #include "monitor/follow.h"
 #include "space/address_map.h"
@@ -85,9 +86,10 @@ class MapSession {
   const History& Past() const { return history_; }
   // A saved file instead of a target (see map_session_opened.cpp): the log's rows,
   // its last as the figures; or the saved map's regions.
-  // trendMinutes: as the rows give it by the live rule.
+  // trendMinutes: as the rows give it by the live rule; pid: the one process
+  // whose rows they are, or kEveryPid.
   void ShowLog(const ZChar* path, const History& rows, const FollowStep& last, int32_t trendMinutes,
-               uint32_t skipped);
+               uint32_t skipped, uint32_t pid = kEveryPid);
   void ShowSavedMap(const ZChar* path, const class MapReader& saved);
 
  private:

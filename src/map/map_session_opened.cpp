@@ -27,7 +27,7 @@ void MapSession::Open(const ZChar* path) {
 }
 
 void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowStep& last,
-                         int32_t trendMinutes, uint32_t skipped) {
+                         int32_t trendMinutes, uint32_t skipped, uint32_t pid) {
   Open(path);
   history_ = rows;
   SetFigures(last);
@@ -42,7 +42,9 @@ void MapSession::ShowLog(const ZChar* path, const History& rows, const FollowSte
         .AddAscii(" MB");
   FormatMapFigures(figures_, figuresText_, kMapFiguresUnits);
   ZBuilder b(opened_, kMapTitleUnits);
-  b.Add(ZFileName(path)).AddAscii(" (log, ").AddInt(rows.Readings()).AddAscii(" rows");
+  b.Add(ZFileName(path)).AddAscii(" (log, ");
+  if (pid != kEveryPid) b.AddAscii("PID ").AddInt(pid).AddAscii(", ");
+  b.AddInt(rows.Readings()).AddAscii(" rows");
   if (skipped) b.AddAscii(", ").AddInt(skipped).AddAscii(" other lines skipped");
   b.AddAscii(")");
   Retitle(nullptr);

@@ -191,8 +191,8 @@ bool FollowGiven(const ZChar* name, uint32_t pid, ZChar* reason) {
   return g.session.Follow(name, pid, reason);
 }
 
-bool OpenGiven(const wchar_t* path, wchar_t* error, size_t units) {
-  return OpenSavedFile(path, &g.session, error, units);
+bool OpenGiven(const wchar_t* path, uint32_t pid, wchar_t* error, size_t units) {
+  return OpenSavedFile(path, pid, nullptr, &g.session, error, units);
 }
 
 int RunMapWindow(HINSTANCE instance, int show, bool given) {

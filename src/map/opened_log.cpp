@@ -1,16 +1,19 @@
 #include "map/opened_log.h"
 
-#include "monitor/follow.h"
-
 void OpenedLog::LogBegins() {
   history_->Clear();
+  if (instances_) instances_->Clear();
   trend_.Clear();
+  last_ = FollowStep();
   hasRow_ = false;
 }
 
 void OpenedLog::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns) {
   const int64_t local = HistorySeconds(t.year, t.month, t.day, t.hour, t.minute, t.second);
   const int32_t offset = t.offsetMin * 60;
+  if (instances_) instances_->Add(local - offset, offset, row);
+  if (pid_ != kEveryPid && row.pid != pid_) return;
+  last_ = row;
   HistoryReading reading = ReadingOf(local - offset, row);
   reading.label = offset;
   // The first logs knew no ceiling: their largest free block stands in.

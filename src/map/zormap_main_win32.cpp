@@ -19,10 +19,12 @@ const wchar_t kUsage[] =
     L"  PID   that process only, until it exits\r\n"
     L"With no argument, choose a running process from a list.\r\n"
     L"zormap.exe --save FILE NAME|PID writes one reading to a new FILE as CSV.\r\n"
-    L"zormap.exe [--open] FILE shows a zorlog log or a saved map.";
+    L"zormap.exe [--open] FILE shows a zorlog log or a saved map.\r\n"
+    L"zormap.exe --open FILE --pid N shows the rows of PID N alone, of a log\r\n"
+    L"  where processes ran side by side (without it, you choose one).";
 
 int Refuse(const wchar_t* reason, int code) {
-  wchar_t text[kFollowErrorUnits + 400];
+  wchar_t text[kFollowErrorUnits + 600];
   ZBuilder(text, sizeof text / sizeof text[0]).Add(reason).Add(kUsage);
   MessageBoxW(nullptr, text, L"zormap", MB_ICONEXCLAMATION);
   return code;
@@ -43,13 +45,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int show) {
   if (alone || (argv && argc > 1 && !lstrcmpW(argv[1], L"--open"))) {
     // Refused without a window, on the console of whoever started it; with
     // none, a person started it (a script has a console): a box tells why.
-    wchar_t error[kOpenErrorUnits] = L"usage: zormap.exe --open FILE";
-    const bool usable = alone || argc == 3;
+    wchar_t error[kOpenErrorUnits] = L"usage: zormap.exe --open FILE [--pid N]";
+    uint32_t pid = kEveryPid;
+    bool usable = alone || argc == 3;
+    if (!alone && argc == 5 && !lstrcmpW(argv[3], L"--pid")) {
+      ZChar name[kTextUnits], why[kFollowErrorUnits];
+      // A number, and none a log can hold taken for every PID.
+      usable = ParseTarget(argv[4], name, &pid, why) && pid && pid != kEveryPid;
+    }
     const bool opened =
-        usable && OpenGiven(argv[alone ? 1 : 2], error, sizeof error / sizeof error[0]);
+        usable && OpenGiven(argv[alone ? 1 : 2], pid, error, sizeof error / sizeof error[0]);
     LocalFree(argv);
     if (opened) return RunMapWindow(instance, show, true);
-    if (!Report(error)) MessageBoxW(nullptr, error, L"zormap", MB_ICONEXCLAMATION);
+    // A person who cancelled the choice of a process has been told enough.
+    if (error[0] && !Report(error)) MessageBoxW(nullptr, error, L"zormap", MB_ICONEXCLAMATION);
     return usable ? 1 : 2;
   }
   ZChar name[kTextUnits] = {0}, reason[kFollowErrorUnits] = {0};

@@ -125,6 +125,10 @@
 #define IDC_MAP_STRIP 342
 // Answers how often the history strip has been painted.
 #define kMapStripPaintsMessage (0x8000 + 4)
+// The processes of a log that ran side by side, one to be shown.
+#define IDD_MAP_INSTANCES 350
+#define IDC_MAP_INSTANCES 351
+#define IDC_MAP_INSTANCES_MORE 352
 
 // The tray icon.
 #define ZOR_TRAY_ID 2

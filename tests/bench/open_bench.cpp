@@ -68,7 +68,8 @@ int wmain(int argc, wchar_t** argv) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   GetFileAttributesExW(path, GetFileExInfoStandard, &data);
   static History history;
-  static OpenedLog opened(&history);
+  static LogInstances instances;  // told of every row, as zormap's Open tells it
+  static OpenedLog opened(&history, kEveryPid, &instances);
   static LogReader log(&opened);
   static MapReader map;
   SavedKind kind;

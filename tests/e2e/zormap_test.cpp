@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -41,11 +43,15 @@ bool SetMapValue(const wchar_t* name, DWORD value) {
 class MapRun {
  public:
   bool Start(const std::wstring& args) {
-    return run_.Launch(args, BinDir() + L"zormap.exe") && Eventually([&] {
-             std::vector<HWND> w = WindowsOf(run_.Pid(), L"ZorMapWindow");
-             window_ = w.empty() ? nullptr : w[0];
-             return window_ != nullptr;
-           });
+    return run_.Launch(args, BinDir() + L"zormap.exe") && Attach();
+  }
+  // Waits for the window of the zormap run_ started.
+  bool Attach() {
+    return Eventually([&] {
+      std::vector<HWND> w = WindowsOf(run_.Pid(), L"ZorMapWindow");
+      window_ = w.empty() ? nullptr : w[0];
+      return window_ != nullptr;
+    });
   }
   // A copy of the target named for this run, started and then followed.
   bool FollowCopy(const wchar_t* stem, TargetProcess* target) {
@@ -472,11 +478,10 @@ int Drawn(const std::vector<int>& rows) {
   return static_cast<int>(rows.size() - std::count(rows.begin(), rows.end(), -1));
 }
 
-DWORD OpenExitCode(const std::wstring& path) {
+DWORD OpenExitCode(const std::wstring& args) {
   MapRun map;
   DWORD code = 99;
-  if (!map.run_.Launch(L"--open \"" + path + L"\"", BinDir() + L"zormap.exe") ||
-      !map.run_.WaitForExit(&code, 20000))
+  if (!map.run_.Launch(args, BinDir() + L"zormap.exe") || !map.run_.WaitForExit(&code, 20000))
     return 99;
   return WindowsOf(map.run_.Pid(), L"ZorMapWindow").empty() ? code : 98;
 }
@@ -554,7 +559,7 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   const std::string lines = text.substr(0, text.find('\n') + 1) + "2026-01-02 03:04:05,x\r\n";
   WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &n, nullptr);
   CloseHandle(file);
-  EXPECT_EQ(OpenExitCode(broken), 1u);
+  EXPECT_EQ(OpenExitCode(L"--open \"" + broken + L"\""), 1u);
   DeleteFileW(broken.c_str());
 
   // A log climbing 100 MB a minute to 3,800 of 4,095 MB: its trend in
@@ -578,6 +583,55 @@ TEST(ZorMap, TheStripRisesWithAGrowingTargetAndAZorlogFileOpensIntoItOrIsRefused
   DeleteFileW(climbing.c_str());
   DeleteFileW(log.c_str());
   RemoveCopy(exe);
+}
+
+// A log of two processes side by side: --pid shows one without asking, its
+// own last row as the figures, and refuses a PID the log lacks; without it
+// a list asks which (Cancel: nothing opens), and the one picked is shown.
+TEST(ZorMap, ALogOfProcessesSideBySideShowsThePidGivenOrPicked) {
+  std::string text = kLogHeader;
+  for (int i = 0; i < 6; ++i)
+    for (int pid : {4242, 4343}) {
+      char row[200];
+      snprintf(row, sizeof row,
+               "2026-03-29T01:%02d:00,%d,%d,0,0,0,0,9,0,4095,4095,0,0,0,0,0,0,0,0,0,,,,60,32,1,"
+               "\"CORP\\nadia\"\r\n",
+               i, pid, pid / 6 + i);
+      text += row;
+    }
+  const std::wstring log = WriteTemp(L"zormap-e2e-side.csv", text);
+  MapRun given;
+  ASSERT_TRUE(given.Start(L"--open \"" + log + L"\" --pid 4242"));
+  EXPECT_TRUE(Eventually([&] {
+    return given.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4242, 6 rows)" &&
+           given.Figure(L"Virtual size: ") == 4242 / 6 + 5;
+  })) << Utf8(given.Title() + L"\n" + given.Text(IDC_MAP_FIGURES));
+  EXPECT_EQ(OpenExitCode(L"--open \"" + log + L"\" --pid 77"), 1u);
+  for (const int answer : {IDCANCEL, IDOK}) {
+    MapRun picked;
+    ASSERT_TRUE(picked.run_.Launch(L"--open \"" + log + L"\"", BinDir() + L"zormap.exe"));
+    HWND list = nullptr;
+    ASSERT_TRUE(Eventually([&] {
+      std::vector<HWND> w = WindowsOf(picked.run_.Pid(), L"#32770");
+      list = w.empty() ? nullptr : GetDlgItem(w[0], IDC_MAP_INSTANCES);
+      return list && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2;
+    }));
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);  // the second row, 4343
+    ASSERT_TRUE(Eventually(
+        [&] { return SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == 1; }));
+    PostMessageW(GetParent(list), WM_COMMAND, answer, 0);
+    DWORD code = 99;
+    if (answer == IDCANCEL) {
+      EXPECT_TRUE(picked.run_.WaitForExit(&code, 20000) && code == 1) << code;
+      continue;
+    }
+    ASSERT_TRUE(picked.Attach());
+    EXPECT_TRUE(Eventually([&] {
+      return picked.Title() == L"zormap - zormap-e2e-side.csv (log, PID 4343, 6 rows)" &&
+             picked.Figure(L"Virtual size: ") == 4343 / 6 + 5;
+    })) << Utf8(picked.Title() + L"\n" + picked.Text(IDC_MAP_FIGURES));
+  }
+  DeleteFileW(log.c_str());
 }
 
 // Run alone, in a prefix of its own at 144 DPI on a large virtual desktop

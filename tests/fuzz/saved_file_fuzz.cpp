@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> text = in.Bytes(in.Left());
   const char* bytes = reinterpret_cast<const char*>(text.data());
   auto history = std::make_unique<History>();
-  OpenedLog opened(history.get());
+  auto instances = std::make_unique<LogInstances>();
+  OpenedLog opened(history.get(), kEveryPid, instances.get());
   LogReader log(&opened);
   MapReader map;
   CsvReader* readers[] = {&log, &map};
@@ -36,6 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ZLenBounded(why, 128) >= 128) abort();
   }
   if (log.Refused() ? false : history->Readings() != log.Rows()) abort();
+  // Each row under its PID (unless past the list), each user terminated.
+  instances->Overlap();  // over whatever the rows hold
+  uint32_t counted = 0;
+  for (uint32_t i = 0; i < instances->Count(); ++i) {
+    counted += instances->At(i).rows;
+    if (ZLenBounded(instances->At(i).user, kUserUnits) >= kUserUnits) abort();
+  }
+  if (!log.Refused() && !instances->Unlisted() && counted != log.Rows()) abort();
   // A ceiling is whole when it is read at all, and its last byte within it.
   const TargetCeiling& ceiling = map.Ceiling();
   if (ceiling.known && (!ceiling.mb || (ceiling.lastByte >> 20) + 1 < ceiling.mb)) abort();

@@ -202,6 +202,91 @@ TEST(MapSession, AnOpenedLogTellsItsTrendCeilingAndBits) {
   }
 }
 
+// A log's rows at minutes past 01:00 local (UTC+1), of {minute, pid, MB};
+// a user for each PID, or the header before the user column (no offset).
+struct LogRowAt {
+  int minute;
+  uint32_t pid, mb;
+};
+std::string LogOf(std::initializer_list<LogRowAt> rows, bool users) {
+  const std::string all = kLogHeader;
+  std::string text = users ? all : all.substr(0, all.find(",utc_offset_min")) + "\r\n";
+  for (const LogRowAt& r : rows) {
+    char row[200];
+    snprintf(row, sizeof row, "2026-03-29T01:%02d:00,%u,%u,0,0,0,0,9,%u,4095,,,,,0,0,0,0,0,0,,,",
+             r.minute, r.pid, r.mb, r.mb);
+    text += row;
+    if (users) text += r.pid == 10 ? ",60,32,1,\"CORP\\nadia\"" : ",60,32,2,\"bo\"";
+    text += "\r\n";
+  }
+  return text;
+}
+
+// Each PID's user, first and last row (local), peak; processes whose rows
+// share any time overlap, one after another (a restart) do not.
+TEST(MapSession, AnOpenedLogTellsEachPidsSpanAndWhetherAnyOverlap) {
+  const struct {
+    std::string text;
+    bool overlap;
+    const char* instances;
+  } cases[] = {
+      {LogOf({{0, 10, 100}, {1, 10, 300}, {1, 20, 50}, {2, 10, 200}, {4, 20, 60}}, true), true,
+       "10 CORP\\nadia 2026-03-29 01:00:00-2026-03-29 01:02:00 300;"
+       "20 bo 2026-03-29 01:01:00-2026-03-29 01:04:00 60;"},
+      {LogOf({{0, 10, 100}, {2, 10, 300}, {3, 20, 50}, {5, 20, 60}}, true), false,
+       "10 CORP\\nadia 2026-03-29 01:00:00-2026-03-29 01:02:00 300;"
+       "20 bo 2026-03-29 01:03:00-2026-03-29 01:05:00 60;"},
+      {LogOf({{0, 10, 100}, {9, 10, 90}}, true), false,
+       "10 CORP\\nadia 2026-03-29 01:00:00-2026-03-29 01:09:00 100;"},
+      {LogOf({{0, 10, 100}, {1, 10, 120}, {1, 20, 50}, {3, 20, 70}}, false), true,
+       "10  2026-03-29 01:00:00-2026-03-29 01:01:00 120;"
+       "20  2026-03-29 01:01:00-2026-03-29 01:03:00 70;"},
+  };
+  for (const auto& c : cases) {
+    auto rows = std::make_unique<History>();
+    auto instances = std::make_unique<LogInstances>();
+    OpenedLog opened(rows.get(), kEveryPid, instances.get());
+    LogReader log(&opened);
+    ASSERT_TRUE(log.Feed(c.text.data(), c.text.size()) && log.Finish()) << c.instances;
+    std::string said;
+    for (uint32_t i = 0; i < instances->Count(); ++i) {
+      const LogInstance& p = instances->At(i);
+      ZChar first[kHistoryTimeUnits], last[kHistoryTimeUnits];
+      FormatHistoryTime(p.first + p.firstLabel, first);
+      FormatHistoryTime(p.last + p.lastLabel, last);
+      said += std::to_string(p.pid) + " " + Narrow(p.user) + " " + Narrow(first) + "-" +
+              Narrow(last) + " " + std::to_string(p.peakMb) + ";";
+    }
+    EXPECT_EQ(said, c.instances);
+    EXPECT_EQ(instances->Overlap(), c.overlap) << c.instances;
+  }
+}
+
+// One PID shown: its rows alone, its own last row as the figures, the
+// title naming it.
+TEST(MapSession, AnOpenedLogShowsOnePidsRowsAndItsLastRow) {
+  const std::string text =
+      LogOf({{0, 10, 100}, {1, 10, 300}, {1, 20, 50}, {2, 10, 200}, {4, 20, 60}}, true);
+  const struct {
+    uint32_t pid, rows, lastMb;
+    const char* title;
+  } cases[] = {{10, 3, 200, "night.csv (log, PID 10, 3 rows)"},
+               {20, 2, 60, "night.csv (log, PID 20, 2 rows)"}};
+  for (const auto& c : cases) {
+    auto rows = std::make_unique<History>();
+    OpenedLog opened(rows.get(), c.pid);
+    LogReader log(&opened);
+    ASSERT_TRUE(log.Feed(text.data(), text.size()) && log.Finish()) << c.title;
+    MapSession session;
+    session.ShowLog(ZT("night.csv"), *rows, opened.Last(), opened.TrendMinutes(opened.Last()), 0,
+                    c.pid);
+    EXPECT_EQ(rows->Readings(), c.rows) << c.title;
+    const std::string figures = Narrow(session.FiguresText());
+    EXPECT_EQ(figures.find("Virtual size: " + std::to_string(c.lastMb) + " MB"), 0u) << figures;
+    EXPECT_NE(Narrow(session.Title()).find(c.title), std::string::npos) << Narrow(session.Title());
+  }
+}
+
 TEST(MapSession, AnOpenedMapProposesItsOwnNameAndALiveReadingItsOwnAgain) {
   SessionRig rig;
   rig.Start(7);
