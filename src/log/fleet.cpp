@@ -9,8 +9,6 @@
 
 namespace {
 
-const uint32_t kGone = 87;  // ERROR_INVALID_PARAMETER: no such process any more
-
 bool Holds(const uint32_t* pids, uint32_t count, uint32_t pid) {
   for (uint32_t i = 0; i < count; ++i)
     if (pids[i] == pid) return true;
@@ -116,7 +114,7 @@ void Fleet::List(WatchActions* actions) {
     }
     const uint32_t why = Processes().LastError();
     Forget(in);
-    if (why == kGone) continue;  // ended since the list was read
+    if (why == kErrorInvalidParameter) continue;  // ended since the list was read
     error = why;
     refused_[refusedCount_++] = pid;
   }

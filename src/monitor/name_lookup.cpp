@@ -4,8 +4,6 @@
 
 namespace {
 
-const uint32_t kAccessDenied = 5, kInvalidParameter = 87;
-
 class ByName : public ProcessNameVisitor {
  public:
   ByName(const ZChar* name, const uint32_t* skip, int count)
@@ -22,7 +20,7 @@ class ByName : public ProcessNameVisitor {
     }
     const uint32_t error = api.LastError();
     // Gone since the snapshot: nothing to tell.
-    if (error == kInvalidParameter || found.refusedPid) return true;
+    if (error == kErrorInvalidParameter || found.refusedPid) return true;
     for (int i = 0; i < count_; ++i)
       if (skip_[i] == pid) {
         found.toldRefused = true;
@@ -73,7 +71,7 @@ bool ImageNameOfPid(uint32_t pid, ZChar* name, size_t units) {
 }
 
 void FormatOpenError(uint32_t error, ZBuilder& b) {
-  if (error == kAccessDenied)
+  if (error == kErrorAccessDenied)
     b.AddAscii("access denied");
   else
     b.AddAscii("error ").AddInt(error);

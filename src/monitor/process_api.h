@@ -21,6 +21,9 @@ enum : uint32_t {
   kImagePathUnits = 520,
   kPageGuard = 0x100,
   kUserUnits = 128,  // DOMAIN\user, terminated
+  // The system's error codes the logic tells apart (LastError).
+  kErrorAccessDenied = 5,
+  kErrorInvalidParameter = 87,  // no such process, or an address past its space
 };
 
 struct RegionInfo {

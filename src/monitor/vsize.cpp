@@ -55,9 +55,13 @@ uint32_t WalkProcess(ProcessHandle h, uint64_t usableTop, AddressSpaceStats* sta
   while (address < si.maximumAddress) {
     RegionInfo region;
     if (api.VirtualQueryEx(h, static_cast<uint32_t>(address), &region) != kRegionInfoBytes) {
-      // Above the target's own last byte a query may fail (a 2 GB target on
-      // a larger system): all it can use was walked.
-      stats->whole = usableTop && address > usableTop;
+      // Past the target's own last byte a query fails as an invalid address
+      // (a 2 GB target on a larger system, or a space its system keeps
+      // smaller than the flag says, as Wine may): all it can use was walked.
+      // Any other failure, or the target gone, cuts the walk short.
+      const bool beyond = api.LastError() == kErrorInvalidParameter;
+      stats->whole = (usableTop && address > usableTop) ||
+                     (beyond && api.GetExitCodeProcess(h, &code) && code == kStillActive);
       return sum >> 10;
     }
     uint64_t end = region.base + region.size;

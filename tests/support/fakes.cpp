@@ -77,6 +77,7 @@ uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, Regio
   if (!p) return 0;
   if (Get(h)->queries++ == p->failQueryAt) {
     if (p->exitsAtFailedQuery) p->exitCode = 0;
+    lastError = kErrorAccessDenied;
     return 0;
   }
   for (const RegionInfo& r : p->regions) {
@@ -85,6 +86,7 @@ uint32_t FakeProcessApi::VirtualQueryEx(ProcessHandle h, uint32_t address, Regio
       return kRegionInfoBytes;
     }
   }
+  lastError = kErrorInvalidParameter;  // past its space
   return 0;
 }
 

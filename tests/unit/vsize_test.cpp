@@ -46,6 +46,16 @@ TEST_F(VsizeTest, SumsCommittedAndReservedButNotFreeRegions) {
   EXPECT_EQ(stats.largestFree, 0x7FF00000u);
   EXPECT_EQ(stats.regions, 5u);
   EXPECT_TRUE(stats.whole);
+
+  // A space smaller than its ceiling says (as Wine may keep one): the query
+  // past its end fails as beyond it, and all of it was walked; a query that
+  // fails any other way cuts the walk short.
+  api.processes.back().regions.pop_back();
+  Walk(&stats, 0x7FFEFFFF);
+  EXPECT_TRUE(stats.whole);
+  api.processes.back().failQueryAt = 2;
+  Walk(&stats, 0x7FFEFFFF);
+  EXPECT_FALSE(stats.whole);
 }
 
 TEST_F(VsizeTest, UsableFreeStartsOnTheGranularityAndEndsAtTheTargetsOwnTop) {
