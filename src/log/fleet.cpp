@@ -52,22 +52,15 @@ void Fleet::Step(const LogTime& time, int64_t unixSeconds, uint32_t tick, WatchA
   // Those that ended at the last interval, their exit told then.
   uint32_t kept = 0;
   for (uint32_t i = 0; i < count_; ++i) {
-    if (instances_[i]->step.finished)
+    if (instances_[i]->target.Done())
       Forget(instances_[i]);
     else
       instances_[kept++] = instances_[i];
   }
   count_ = kept;
   List(actions);
-  for (uint32_t i = 0; i < count_; ++i) {
-    Instance& in = *instances_[i];
-    in.follower.Step(&in.step, in.watch.Sink());
-    in.watch.Step(in.step, in.follower.Name(), time, tick, actions);
-    if (!in.step.row) continue;
-    in.last = in.step;
-    in.lastAt = unixSeconds;
-    in.read = true;
-  }
+  for (uint32_t i = 0; i < count_; ++i)
+    instances_[i]->target.Step(time, unixSeconds, tick, actions);
 }
 
 void Fleet::List(WatchActions* actions) {
@@ -140,11 +133,8 @@ void Fleet::Refused(uint32_t count, uint32_t error, WatchActions* actions) {
 
 uint32_t Fleet::Metrics(MetricsInstance* out, uint32_t max) const {
   uint32_t n = 0;
-  for (uint32_t i = 0; i < count_ && n < max; ++i) {
-    const Instance& in = *instances_[i];
-    if (in.read && !in.step.finished)
-      SetMetrics(in.last, in.follower.Name(), in.watch.WarningsOn(), in.lastAt, &out[n++]);
-  }
+  for (uint32_t i = 0; i < count_ && n < max; ++i)
+    n += instances_[i]->target.Metrics(out + n, max - n);
   return n;
 }
 
