@@ -51,8 +51,7 @@ bool OpenSavedFile(const wchar_t* path, uint32_t pid, HWND owner, MapSession* se
       ZBuilder(error, units).Add(path).AddAscii(": no rows of PID ").AddInt(pid);
       ok = false;
     } else if (ok) {
-      session->ShowLog(path, o->rows, opened.Last(), opened.TrendMinutes(opened.Last()),
-                       log.Skipped(), pid);
+      session->ShowLog(path, o->rows, opened.Last(), opened.TrendMinutes(), log.Skipped(), pid);
     }
   }
   o->~Opening();

@@ -5,7 +5,6 @@ void OpenedLog::LogBegins() {
   if (instances_) instances_->Clear();
   trend_.Clear();
   last_ = FollowStep();
-  hasRow_ = false;
 }
 
 void OpenedLog::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns) {
@@ -13,7 +12,6 @@ void OpenedLog::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns
   const int32_t offset = t.offsetMin * 60;
   if (instances_) instances_->Add(local - offset, offset, row);
   if (pid_ != kEveryPid && row.pid != pid_) return;
-  last_ = row;
   HistoryReading reading = ReadingOf(local - offset, row);
   reading.label = offset;
   // The first logs knew no ceiling: their largest free block stands in.
@@ -24,14 +22,14 @@ void OpenedLog::LogRow(const LogTime& t, const FollowStep& row, uint32_t columns
   history_->Add(reading);
   // A new process, or a time that goes back or jumps a day, starts the
   // trend again; the rows' seconds stand for the tick.
-  if (!hasRow_ || row.pid != lastPid_ || reading.time < trendAt_ || reading.time - trendAt_ > 86400)
+  if (!last_.row || row.pid != last_.pid || reading.time < trendAt_ ||
+      reading.time - trendAt_ > 86400)
     trend_.Clear();
   trendAt_ = reading.time;
-  lastPid_ = row.pid;
-  hasRow_ = true;
+  last_ = row;
   trend_.Add(static_cast<uint32_t>(reading.time * 1000), row.virtualMb);
 }
 
-int32_t OpenedLog::TrendMinutes(const FollowStep& last) const {
-  return trend_.MinutesTo(static_cast<uint32_t>(CeilingMbOf(last.ceiling, last.limitMb)));
+int32_t OpenedLog::TrendMinutes() const {
+  return trend_.MinutesTo(static_cast<uint32_t>(CeilingMbOf(last_.ceiling, last_.limitMb)));
 }

@@ -22,9 +22,9 @@ class OpenedLog : public LogRowSink {
   void LogRow(const LogTime& time, const FollowStep& row, uint32_t columns) override;
   // The last row shown (row false before any).
   const FollowStep& Last() const { return last_; }
-  // Minutes from the last row shown to the ceiling of last, as the live
-  // figures say them, from the rows of its process.
-  int32_t TrendMinutes(const FollowStep& last) const;
+  // Minutes from the last row shown to its ceiling, as the live figures
+  // say them, from the rows of its process.
+  int32_t TrendMinutes() const;
 
  private:
   History* history_;
@@ -33,6 +33,4 @@ class OpenedLog : public LogRowSink {
   FollowStep last_;
   Trend trend_;
   int64_t trendAt_ = 0;  // the placement of the trend's last row
-  uint32_t lastPid_ = 0;
-  bool hasRow_ = false;
 };

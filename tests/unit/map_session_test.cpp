@@ -193,7 +193,7 @@ TEST(MapSession, AnOpenedLogTellsItsTrendCeilingAndBits) {
     LogReader log(&opened);
     ASSERT_TRUE(log.Feed(text.data(), text.size()) && log.Finish()) << c.figures;
     MapSession session;
-    session.ShowLog(ZT("night.csv"), *rows, log.Last(), opened.TrendMinutes(log.Last()), 0);
+    session.ShowLog(ZT("night.csv"), *rows, log.Last(), opened.TrendMinutes(), 0);
     const std::string figures = Narrow(session.FiguresText());
     EXPECT_NE(figures.find(c.figures), std::string::npos) << figures;
     EXPECT_NE(figures.find(c.bits == 64 ? "Trend: no ceiling" : "Trend: about 3 min to the"),
@@ -278,8 +278,7 @@ TEST(MapSession, AnOpenedLogShowsOnePidsRowsAndItsLastRow) {
     LogReader log(&opened);
     ASSERT_TRUE(log.Feed(text.data(), text.size()) && log.Finish()) << c.title;
     MapSession session;
-    session.ShowLog(ZT("night.csv"), *rows, opened.Last(), opened.TrendMinutes(opened.Last()), 0,
-                    c.pid);
+    session.ShowLog(ZT("night.csv"), *rows, opened.Last(), opened.TrendMinutes(), 0, c.pid);
     EXPECT_EQ(rows->Readings(), c.rows) << c.title;
     const std::string figures = Narrow(session.FiguresText());
     EXPECT_EQ(figures.find("Virtual size: " + std::to_string(c.lastMb) + " MB"), 0u) << figures;
