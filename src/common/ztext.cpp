@@ -22,6 +22,16 @@ bool ZEqual(const ZChar* a, const ZChar* b) {
   return *a == *b;
 }
 
+bool ZEndsWithAscii(const ZChar* s, const char* suffix) {
+  const size_t n = ZLen(s), k = strlen(suffix);
+  if (n < k) return false;
+  for (size_t i = 0; i < k; ++i) {
+    const ZChar c = s[n - k + i];
+    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != static_cast<ZChar>(suffix[i])) return false;
+  }
+  return true;
+}
+
 void ZCopy(ZChar* dst, size_t cap, const ZChar* src) {
   if (cap == 0) return;
   size_t n = ZLenBounded(src, cap - 1);

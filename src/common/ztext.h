@@ -19,6 +19,8 @@ enum { kTextUnits = 64 };
 size_t ZLen(const ZChar* s);
 size_t ZLenBounded(const ZChar* s, size_t max);
 bool ZEqual(const ZChar* a, const ZChar* b);
+// Whether s ends with the ASCII suffix, letters in either case (".csv").
+bool ZEndsWithAscii(const ZChar* s, const char* suffix);
 
 // Copies at most cap - 1 units and always terminates (cap > 0).
 void ZCopy(ZChar* dst, size_t cap, const ZChar* src);

@@ -89,18 +89,6 @@ const struct {
 // within its window.
 const uint32_t kTrendIntervalMax = (Trend::kWindowSeconds - 1) / (Trend::kMinReadings - 1);
 
-// What the collector reads: a name ending in .prom, in any case.
-bool EndsWithProm(const ZChar* path) {
-  const size_t n = ZLen(path);
-  const char* prom = ".prom";
-  if (n < 6) return false;
-  for (size_t i = 0; i < 5; ++i) {
-    const ZChar c = path[n - 5 + i];
-    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != prom[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* error) {
@@ -175,7 +163,8 @@ bool ParseLogArgs(int argc, const ZChar* const* argv, LogArgs* args, ZChar* erro
         .AddAscii(" characters once its values are in");
     return false;
   }
-  if (args->metrics && !EndsWithProm(args->metrics))
+  // What the collector reads: a name ending in .prom, in any case.
+  if (args->metrics && !(ZLen(args->metrics) > 5 && ZEndsWithAscii(args->metrics, ".prom")))
     return Fail(error, "--metrics needs a file name ending in .prom, not ", args->metrics);
   if (!target) return Fail(error, "no process name or PID given");
   static_assert(+kFollowErrorUnits <= +kLogErrorUnits, "the target's reason must fit");

@@ -104,14 +104,7 @@ void MapSession::ShowSavedMap(const ZChar* path, const MapReader& saved) {
 }
 
 bool IsFileArgument(const ZChar* arg) {
-  size_t n = 0;
-  for (; arg[n]; ++n)
-    if (arg[n] == '\\' || arg[n] == '/' || arg[n] == ':') return true;
-  static const char kCsv[] = ".csv";
-  if (n < 4) return false;
-  for (size_t i = 0; i < 4; ++i) {
-    const ZChar c = arg[n - 4 + i];
-    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != kCsv[i]) return false;
-  }
-  return true;
+  for (const ZChar* p = arg; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':') return true;
+  return ZEndsWithAscii(arg, ".csv");
 }

@@ -82,13 +82,7 @@ void FormatSavedName(const SavedName& s, ZChar* out, size_t units) {
   ZChar stem[kTextUnits];
   ZCopy(stem, kTextUnits, s.image);
   const size_t length = ZLen(stem);
-  const char* exe = ".exe";
-  bool isExe = length > 4;
-  for (size_t i = 0; isExe && i < 4; ++i) {
-    const ZChar ch = stem[length - 4 + i];
-    isExe = (ch >= 'A' && ch <= 'Z' ? ch + 32 : ch) == exe[i];
-  }
-  if (isExe) stem[length - 4] = 0;
+  if (length > 4 && ZEndsWithAscii(stem, ".exe")) stem[length - 4] = 0;
   ZBuilder b(out, units);
   b.Add(stem).AddAscii("-").AddInt(s.pid).AddAscii("-");
   b.AddInt(s.year, 4).AddInt(s.month, 2).AddInt(s.day, 2).AddAscii("-");
